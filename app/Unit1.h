@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QAction;
+
+namespace kuz {
+
+class Anchors;
+
+// The main window: every box the user fills in and every command button. Controls carry the
+// names the rest of the program knows them by, as members and as objectName. The window only
+// binds controls to the logic of db/, workbench/ and reports/.
+class TAxFirm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TAxFirm1(QWidget* parent = nullptr);
+    ~TAxFirm1() override;
+
+    // The status bar's one text.
+    QString statusText() const;
+    void setStatusText(const QString& text);
+
+    // Page "SQL Çalıştır"
+    QLabel* Label4 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QLineEdit* Edit10 = nullptr;
+    QPushButton* Button223 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* EFatSif = nullptr;
+    QLineEdit* Edit8 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QListWidget* CheckListBox1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QTableView* DBGrid2 = nullptr;
+    QLineEdit* Edit9 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button3 = nullptr;
+
+    // Page "Ayarlar"
+    QLabel* Label5 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+
+    // Page "Hakkında"
+    QLabel* Image1 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+
+    // Controls of the window itself, over the tab strip
+    QPushButton* Button1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QPushButton* Button9 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QMenu* Dosya1 = nullptr;
+    QAction* Yeni1 = nullptr;
+    QAction* A1 = nullptr;
+    QAction* Kaydet1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* k1 = nullptr;
+
+    QTimer Timer1;
+
+public slots:
+    void Button5Click();
+    void DEMBut1Click();
+    void YeniClick();
+    void AcClick();
+    void KaydetClick();
+    void CheckListBox1Click();
+    void Edit9Change();
+    void DBGrid2DblClick();
+    void BitBtn1Click();
+    void Button4Click();
+    void Button3Click();
+    void EdefterSiff();
+    void efatsifre();
+    void BitBtn2Click();
+    void DEMDetayli();
+    void DEMOzet();
+    void Timer1Timer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildSqlPage();
+    void buildSettingsPage();
+    void buildAboutPage();
+    void buildWindowControls(QWidget* client);
+    void buildMenu();
+    void bindEvents();
+    void setTabOrder();
+    void loadSettings();
+    void FormShow();
+    void FormClose();
+
+    QLabel* statusLabel_ = nullptr;
+    Anchors* sqlPageAnchors_ = nullptr;
+};
+
+} // namespace kuz
