@@ -14,7 +14,9 @@ SavedBoxes defaults() {
     };
 }
 
-std::filesystem::path filePath() { return std::filesystem::current_path() / "KUZUtilSQL.INI"; }
+std::filesystem::path filePath() {
+    return std::filesystem::current_path() / "KUZUtilSQL.INI";
+}
 
 SavedBoxes load() {
     const SavedBoxes d = defaults();

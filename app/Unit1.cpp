@@ -77,8 +77,8 @@ QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int width, int 
     return e;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text, int x, int y,
-                    int width, int height, const QFont& font) {
+QPushButton* button(QWidget* parent, const char* name, const QString& text, int x, int y, int width,
+                    int height, const QFont& font) {
     QPushButton* b = place(new QPushButton(text, parent), name, x, y, width, height);
     b->setFont(font);
     b->setAutoDefault(false);
@@ -145,8 +145,8 @@ void TAxFirm1::buildSqlPage() {
     ComboBox1 = place(new QComboBox(p), "ComboBox1", 0, 16, 145, 24);
     ComboBox1->setEditable(true);
     ComboBox1->setFont(px13Font());
-    ComboBox1->addItems({QStringLiteral("SQL Yetkilendermesi"),
-                         QStringLiteral("Windows Yetkilendirmesi")});
+    ComboBox1->addItems(
+        {QStringLiteral("SQL Yetkilendermesi"), QStringLiteral("Windows Yetkilendirmesi")});
     Label1 = label(p, "Label1", QStringLiteral("Sunucu"), 148, 0, 44, 13, boldFont());
     Edit1 = edit(p, "Edit1", 148, 16, 161, 22, px13Font(), true);
     Label2 = label(p, "Label2", QStringLiteral("Kull."), 316, 0, 26, 13, boldFont());
@@ -245,7 +245,8 @@ void TAxFirm1::buildAboutPage() {
 
 void TAxFirm1::buildWindowControls(QWidget* client) {
     const QFont bold12 = designFont(12, true);
-    Button1 = button(client, "Button1", QStringLiteral("Demirbaş Detaylı"), 544, 0, 105, 28, bold12);
+    Button1 =
+        button(client, "Button1", QStringLiteral("Demirbaş Detaylı"), 544, 0, 105, 28, bold12);
     const QString hint2 = QStringLiteral("Seçilli DB Demirbaş Detaylı  XLS oluştur.");
     CheckBox2 = place(new QCheckBox(hint2, client), "CheckBox2", 659, 6, 9, 17);
     CheckBox2->setToolTip(hint2);
@@ -299,19 +300,23 @@ void TAxFirm1::bindEvents() {
 
 void TAxFirm1::setTabOrder() {
     // The designed tab order of the first page, then the window's own controls.
-    const QList<QWidget*> chain = {
-        Memo1,  Button3, Button4,       Button5, Edit1,  Edit2,   Edit3,     ComboBox1,
-        DBGrid2, Button6, Button7,      Button8, CheckListBox1, BitBtn1, Edit8, Button2,
-        Edit9,  EFatSif, Button223,     BitBtn2, Edit10, Button1, Button9,   CheckBox2,
-        CheckBox3};
+    const QList<QWidget*> chain = {Memo1,   Button3, Button4,       Button5,   Edit1,
+                                   Edit2,   Edit3,   ComboBox1,     DBGrid2,   Button6,
+                                   Button7, Button8, CheckListBox1, BitBtn1,   Edit8,
+                                   Button2, Edit9,   EFatSif,       Button223, BitBtn2,
+                                   Edit10,  Button1, Button9,       CheckBox2, CheckBox3};
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
     QWidget::setTabOrder(Edit4, CheckBox1);
 }
 
-QString TAxFirm1::statusText() const { return statusLabel_->text(); }
+QString TAxFirm1::statusText() const {
+    return statusLabel_->text();
+}
 
-void TAxFirm1::setStatusText(const QString& text) { statusLabel_->setText(text); }
+void TAxFirm1::setStatusText(const QString& text) {
+    statusLabel_->setText(text);
+}
 
 void TAxFirm1::loadSettings() {
     const SavedBoxes boxes = settings::load();
@@ -329,7 +334,9 @@ void TAxFirm1::showEvent(QShowEvent* event) {
         FormShow();
 }
 
-void TAxFirm1::FormShow() { Edit8->setText(presetDatabasePattern(QDate::currentDate().year())); }
+void TAxFirm1::FormShow() {
+    Edit8->setText(presetDatabasePattern(QDate::currentDate().year()));
+}
 
 void TAxFirm1::closeEvent(QCloseEvent* event) {
     // A close that cannot save the report year is abandoned: the window stays open.
@@ -344,9 +351,13 @@ void TAxFirm1::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
-void TAxFirm1::FormClose() { settings::saveReportYear(Edit10->text()); }
+void TAxFirm1::FormClose() {
+    settings::saveReportYear(Edit10->text());
+}
 
-void TAxFirm1::Timer1Timer() { cursor::setDefault(); }
+void TAxFirm1::Timer1Timer() {
+    cursor::setDefault();
+}
 
 // The commands below are bound here; their work comes with the database, workbench and report
 // layers.

@@ -59,8 +59,7 @@ QByteArray toCp1254(const QString& text) {
     for (QChar c : text) {
         auto it = page.fromUnicode.find(c.unicode());
         if (it == page.fromUnicode.end())
-            throw std::runtime_error("The text holds the character '" +
-                                     QString(c).toStdString() +
+            throw std::runtime_error("The text holds the character '" + QString(c).toStdString() +
                                      "', which the Windows-1254 code page cannot store");
         out.append(it->second);
     }

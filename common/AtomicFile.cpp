@@ -10,8 +10,7 @@
 
 namespace kuz {
 
-AtomicFile::AtomicFile(std::filesystem::path target, mode_t newFileMode,
-                       std::string failureMessage)
+AtomicFile::AtomicFile(std::filesystem::path target, mode_t newFileMode, std::string failureMessage)
     : target_(std::move(target)), failureMessage_(std::move(failureMessage)) {
     mode_t mode = newFileMode;
     struct stat st {};
@@ -44,7 +43,9 @@ AtomicFile::~AtomicFile() {
         ::unlink(temp_.c_str());
 }
 
-void AtomicFile::fail() const { throw std::runtime_error(failureMessage_); }
+void AtomicFile::fail() const {
+    throw std::runtime_error(failureMessage_);
+}
 
 void AtomicFile::write(std::string_view bytes) {
     while (!bytes.empty()) {

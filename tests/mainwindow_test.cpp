@@ -98,11 +98,12 @@ private slots:
         QVERIFY(window->Memo1->font().bold());
         // Every designed control is found by its name.
         for (const char* name :
-             {"Label4", "ComboBox1", "Edit1", "Edit2", "Edit3", "Button5", "Edit10", "Button223",
-              "BitBtn2", "EFatSif", "Edit8", "Button2", "Button8", "Button6", "Button7",
-              "CheckListBox1", "Memo1", "Label6", "DBGrid2", "Edit9", "BitBtn1", "Button4",
-              "Button3", "Label5", "Edit4", "CheckBox1", "Image1", "Memo2", "Button1",
-              "CheckBox2", "Button9", "CheckBox3", "StatusBar1", "PageControl1"})
+             {"Label4",  "ComboBox1", "Edit1",      "Edit2",         "Edit3",   "Button5",
+              "Edit10",  "Button223", "BitBtn2",    "EFatSif",       "Edit8",   "Button2",
+              "Button8", "Button6",   "Button7",    "CheckListBox1", "Memo1",   "Label6",
+              "DBGrid2", "Edit9",     "BitBtn1",    "Button4",       "Button3", "Label5",
+              "Edit4",   "CheckBox1", "Image1",     "Memo2",         "Button1", "CheckBox2",
+              "Button9", "CheckBox3", "StatusBar1", "PageControl1"})
             QVERIFY2(window->findChild<QWidget*>(QString::fromLatin1(name)), name);
     }
 
@@ -131,9 +132,8 @@ private slots:
             moved(name, 200, 100, 0, 0);
         for (const char* name : {"Edit10", "Button223", "BitBtn2", "EFatSif"})
             moved(name, 200, 0, 0, 0);
-        for (const char* name : {"CheckListBox1", "Edit1", "Edit2", "Edit3", "ComboBox1",
-                                 "Button5", "Edit8", "Edit9", "Button1", "CheckBox2", "Button9",
-                                 "CheckBox3"})
+        for (const char* name : {"CheckListBox1", "Edit1", "Edit2", "Edit3", "ComboBox1", "Button5",
+                                 "Edit8", "Edit9", "Button1", "CheckBox2", "Button9", "CheckBox3"})
             moved(name, 0, 0, 0, 0);
     }
 

@@ -88,8 +88,9 @@ TEST_F(ProfileFileTest, WritesCreateReplaceInPlaceAndAppendToTheSection) {
     file.writeString("MSSQL", "Sunucu", "new");
     file.writeString("MSSQL", "Parola", "p");
     file.writeString("Third", "k", "v");
-    EXPECT_EQ(readFile(ini), "; kept comment\r\n[mssql]\r\nsunucu=new\r\nNO=2023\r\nParola=p\r\n\r\n"
-                             "[Other]\r\nx=1\r\n[Third]\r\nk=v\r\n");
+    EXPECT_EQ(readFile(ini),
+              "; kept comment\r\n[mssql]\r\nsunucu=new\r\nNO=2023\r\nParola=p\r\n\r\n"
+              "[Other]\r\nx=1\r\n[Third]\r\nk=v\r\n");
     EXPECT_EQ(file.readString("MSSQL", "SUNUCU", ""), "new");
 }
 
@@ -99,7 +100,9 @@ TEST_F(ProfileFileTest, ValuesRoundTripExactlyUpTo2047Characters) {
     EXPECT_EQ(file.readString("MSSQL", "Parola", ""), tricky);
     const QString turkish = QStringLiteral("Şirket_Ğ_ı");
     file.writeString("MSSQL", "Sunucu", turkish);
-    EXPECT_NE(readFile(ini).find("Sunucu=\xDE" "irket_\xD0_\xFD"), std::string::npos);
+    EXPECT_NE(readFile(ini).find("Sunucu=\xDE"
+                                 "irket_\xD0_\xFD"),
+              std::string::npos);
     EXPECT_EQ(file.readString("MSSQL", "Sunucu", ""), turkish);
     file.writeString("MSSQL", "Long", QString(3000, u'x'));
     EXPECT_EQ(file.readString("MSSQL", "Long", "").size(), 2047);
