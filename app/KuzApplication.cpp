@@ -7,6 +7,12 @@
 #include <QStyleFactory>
 #include <exception>
 
+// The windows' pictures are compiled into the static window library, whose resources a
+// linker would otherwise drop; Q_INIT_RESOURCE must be called outside any namespace.
+static void initResources() {
+    Q_INIT_RESOURCE(app);
+}
+
 namespace kuz {
 namespace {
 
@@ -26,6 +32,7 @@ public:
 } // namespace
 
 KuzApplication::KuzApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    initResources();
     // The application takes ownership of its style.
     setStyle(new KuzStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
     setQuitOnLastWindowClosed(false);

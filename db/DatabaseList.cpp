@@ -2,6 +2,8 @@
 
 namespace kuz {
 
-QString presetDatabasePattern(int year) { return QStringLiteral("KUZ_%_") + QString::number(year); }
+QString presetDatabasePattern(int year) {
+    return QStringLiteral("KUZ_%_") + QString::number(year);
+}
 
 } // namespace kuz

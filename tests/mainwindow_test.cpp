@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -95,6 +96,8 @@ private slots:
         QCOMPARE(window->CheckBox3->toolTip(),
                  QStringLiteral("Seçili DB Özet Demirbaş XLS oluştur "));
         QVERIFY(window->Memo1->tabChangesFocus());
+        QCOMPARE(window->Image1->pixmap().size(), QSize(110, 50));
+        QCOMPARE(window->Memo2->toPlainText().split(u'\n').size(), 6);
         QVERIFY(window->Memo1->font().bold());
         // Every designed control is found by its name.
         for (const char* name :

@@ -65,10 +65,11 @@ TEST_F(Standin, LoginIsCheckedAndStartsInMaster) {
 }
 
 TEST_F(Standin, TsqlLogsInAndIsRefusedWithTheServersMessage) {
-    const std::string base = "printf '%s\\n' \"select name from sys.tables where name like N'DEM%'\" "
-                             "go exit | "
-                             "TDSVER=7.4 timeout 20 tsql -H 127.0.0.1 -p " +
-                             std::to_string(server->port()) + " -U sa -D " + company + " -P ";
+    const std::string base =
+        "printf '%s\\n' \"select name from sys.tables where name like N'DEM%'\" "
+        "go exit | "
+        "TDSVER=7.4 timeout 20 tsql -H 127.0.0.1 -p " +
+        std::to_string(server->port()) + " -U sa -D " + company + " -P ";
     std::string ok = shell(base + "'Kuz.2026!' 2>&1");
     EXPECT_NE(ok.find("DEMHAR"), std::string::npos) << ok;
     EXPECT_NE(ok.find("DEMKART"), std::string::npos) << ok;
@@ -102,8 +103,8 @@ TEST_F(Standin, CataloguesListDatabasesAndTables) {
     auto dbs = run(c, "SELECT name,filename FROM master.dbo.sysdatabases WHERE name like '%' ");
     ASSERT_EQ(dbs.size(), 1u);
     std::vector<std::string> names = column(dbs[0], 0);
-    for (const char* n : {"master", "model", "msdb", "tempdb", "KUZ_MASTER", "KUZ_MASTERV8",
-                          "KUZ_MASTERSB"})
+    for (const char* n :
+         {"master", "model", "msdb", "tempdb", "KUZ_MASTER", "KUZ_MASTERV8", "KUZ_MASTERSB"})
         EXPECT_NE(std::find(names.begin(), names.end(), n), names.end()) << n;
     EXPECT_EQ(dbs[0].names, (std::vector<std::string>{"name", "filename"}));
     auto pattern = run(c, "SELECT name FROM master.dbo.sysdatabases WHERE name like 'KUZ_%_" +
@@ -182,16 +183,16 @@ TEST_F(Standin, DecimalsKeepTheirDigitsAndTypesFollowTheColumns) {
     run(c, "INSERT INTO V VALUES (NULL, -98765432109.123, -2.5, -1, -1, '1899-12-30', 0)");
     auto r = run(c, "SELECT K, D, F, I, B, T, X FROM V");
     ASSERT_EQ(r[0].rows.size(), 3u);
-    EXPECT_EQ(r[0].types, (std::vector<SQLSMALLINT>{SQL_WVARCHAR, SQL_NUMERIC, SQL_DOUBLE,
-                                                    SQL_INTEGER, SQL_BIGINT, SQL_TYPE_TIMESTAMP,
-                                                    SQL_BIT}));
+    EXPECT_EQ(r[0].types,
+              (std::vector<SQLSMALLINT>{SQL_WVARCHAR, SQL_NUMERIC, SQL_DOUBLE, SQL_INTEGER,
+                                        SQL_BIGINT, SQL_TYPE_TIMESTAMP, SQL_BIT}));
     EXPECT_EQ(r[0].sizes[1], 28u);
     EXPECT_EQ(r[0].scales[1], 9);
     EXPECT_DOUBLE_EQ(std::stod(r[0].rows[0][2]), 0.1);
     r[0].rows[0][2] = "0.1";
-    EXPECT_EQ(r[0].rows[0], (std::vector<std::string>{"Çığ öğüş İı", "1234567.891000000", "0.1",
-                                                      "7", "9000000000", "2021-03-15 10:20:30.500",
-                                                      "1"}));
+    EXPECT_EQ(r[0].rows[0],
+              (std::vector<std::string>{"Çığ öğüş İı", "1234567.891000000", "0.1", "7",
+                                        "9000000000", "2021-03-15 10:20:30.500", "1"}));
     EXPECT_EQ(r[0].rows[1], (std::vector<std::string>{"küçük", "0.000000001", "<null>", "<null>",
                                                       "<null>", "<null>", "<null>"}));
     EXPECT_EQ(r[0].rows[2][0], "<null>");

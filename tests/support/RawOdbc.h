@@ -43,7 +43,8 @@ public:
         SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
         SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
-        SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(loginTimeout), 0);
+        SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(loginTimeout),
+                          0);
         SQLRETURN rc = SQLDriverConnectA(
             dbc_, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.c_str())),
             SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
@@ -112,7 +113,8 @@ public:
             if (extra)
                 cp = c & (0x3F >> extra);
             for (int k = 1; k <= extra; ++k)
-                cp = (cp << 6) | (static_cast<unsigned char>(sql[i + static_cast<size_t>(k)]) & 0x3F);
+                cp = (cp << 6) |
+                     (static_cast<unsigned char>(sql[i + static_cast<size_t>(k)]) & 0x3F);
             i += static_cast<size_t>(extra) + 1;
             wide += static_cast<char16_t>(cp);
         }
@@ -139,7 +141,8 @@ private:
             SQLCHAR name[256] = {};
             SQLSMALLINT nameLength = 0, type = 0, scale = 0, nullable = 0;
             SQLULEN size = 0;
-            SQLDescribeColA(stmt_, i, name, sizeof name, &nameLength, &type, &size, &scale, &nullable);
+            SQLDescribeColA(stmt_, i, name, sizeof name, &nameLength, &type, &size, &scale,
+                            &nullable);
             r.names.push_back(reinterpret_cast<char*>(name));
             r.types.push_back(type);
             r.sizes.push_back(size);
@@ -155,7 +158,8 @@ private:
             for (SQLSMALLINT i = 1; i <= count; ++i) {
                 char buffer[8192];
                 SQLLEN length = 0;
-                SQLGetData(stmt_, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR, buffer, sizeof buffer, &length);
+                SQLGetData(stmt_, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR, buffer, sizeof buffer,
+                           &length);
                 row.push_back(length == SQL_NULL_DATA ? "<null>" : std::string(buffer));
             }
             r.rows.push_back(std::move(row));

@@ -83,8 +83,8 @@ public:
     }
     // An ODBC connection string for the FreeTDS driver.
     std::string odbcString(const std::string& pwd = password) const {
-        return "DRIVER={FreeTDS};SERVER=127.0.0.1;PORT=" + std::to_string(port_) +
-               ";UID=" + user + ";PWD={" + pwd + "};TDS_Version=7.4;ClientCharset=UTF-8;";
+        return "DRIVER={FreeTDS};SERVER=127.0.0.1;PORT=" + std::to_string(port_) + ";UID=" + user +
+               ";PWD={" + pwd + "};TDS_Version=7.4;ClientCharset=UTF-8;";
     }
 
     static int run(const std::vector<std::string>& args) {
