@@ -37,6 +37,12 @@ size_t readQuoted(std::string_view sql, size_t start, char close, std::string& v
     return std::string_view::npos;
 }
 
+SqlError unclosedQuote(const std::string& text, int line) {
+    SqlError e(105, "Unclosed quotation mark after the character string '" + text + "'.", 15);
+    e.line = line;
+    return e;
+}
+
 } // namespace
 
 std::vector<Token> tokenize(std::string_view sql) {
@@ -66,22 +72,14 @@ std::vector<Token> tokenize(std::string_view sql) {
             size_t quote = t.national ? i + 1 : i;
             size_t end = readQuoted(sql, quote, '\'', t.value);
             if (end == std::string_view::npos) {
-                SqlError e(105,
-                           "Unclosed quotation mark after the character string '" + t.value + "'.",
-                           15);
-                e.line = line;
-                throw e;
+                throw unclosedQuote(t.value, line);
             }
             i = end;
         } else if (c == '[' || c == '"') {
             t.kind = Token::QuotedName;
             size_t end = readQuoted(sql, i, c == '[' ? ']' : '"', t.value);
             if (end == std::string_view::npos) {
-                SqlError e(105,
-                           "Unclosed quotation mark after the character string '" + t.value + "'.",
-                           15);
-                e.line = line;
-                throw e;
+                throw unclosedQuote(t.value, line);
             }
             i = end;
         } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() &&

@@ -275,23 +275,11 @@ void dbNameFunction(sqlite3_context* context, int, sqlite3_value**) {
 }
 
 std::string quoteName(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + "\"";
+    return quoteWith(name, '"');
 }
 
 std::string quoteString(const std::string& value) {
-    std::string out = "'";
-    for (char c : value) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
+    return quoteWith(value, '\'');
 }
 
 // "hh:mm:ss[.mmm]" as milliseconds.

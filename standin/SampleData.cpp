@@ -1,6 +1,7 @@
 #include "SampleData.h"
 
 #include "Engine.h"
+#include "Text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -35,13 +36,7 @@ std::string fixed(double v, int places) {
 }
 
 std::string quoted(const std::string& s) {
-    std::string out = "N'";
-    for (char c : s) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
+    return "N" + quoteWith(s, '\'');
 }
 
 const char* const schema = R"(

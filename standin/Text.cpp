@@ -93,6 +93,16 @@ size_t utf16Length(std::string_view text) {
     return n;
 }
 
+std::string quoteWith(std::string_view value, char quote) {
+    std::string out(1, quote);
+    for (char c : value) {
+        out += c;
+        if (c == quote)
+            out += quote;
+    }
+    return out + quote;
+}
+
 std::string toUpperAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out)

@@ -11,6 +11,9 @@ std::string utf8ToUtf16le(std::string_view text);
 // The number of UTF-16 code units the text needs.
 size_t utf16Length(std::string_view text);
 
+// The value between two quote characters, a quote inside it written twice ('it''s', "a""b").
+std::string quoteWith(std::string_view value, char quote);
+
 std::string toUpperAscii(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
