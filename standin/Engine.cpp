@@ -3,6 +3,7 @@
 #include "Text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <ctime>
 #include <sqlite3.h>
@@ -396,7 +397,28 @@ void Session::open(const std::string& name) {
                  "WHERE type = 'table' AND name NOT LIKE 'sqlite%';"
                  "CREATE TEMP TABLE sysdatabases (name nvarchar(128), dbid smallint, "
                  "filename nvarchar(260));"
-                 "CREATE TEMP TABLE sys_databases (name nvarchar(128), database_id int);",
+                 "CREATE TEMP TABLE sys_databases (name nvarchar(128), database_id int);"
+                 // The standard catalogue views, through which a client finds a table's key.
+                 "CREATE TEMP VIEW information_schema_tables AS SELECT DB_NAME() AS TABLE_CATALOG, "
+                 "'dbo' AS TABLE_SCHEMA, name AS TABLE_NAME, 'BASE TABLE' AS TABLE_TYPE "
+                 "FROM main.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%';"
+                 "CREATE TEMP VIEW information_schema_columns AS SELECT 'dbo' AS TABLE_SCHEMA, "
+                 "m.name AS TABLE_NAME, p.name AS COLUMN_NAME, p.cid + 1 AS ORDINAL_POSITION, "
+                 "lower(replace(replace(replace(CASE WHEN instr(p.type, '(') > 0 "
+                 "THEN substr(p.type, 1, instr(p.type, '(') - 1) ELSE p.type END, 'DECIMALREAL', "
+                 "'decimal'), 'NUMERICREAL', 'numeric'), "
+                 "'MONEYREAL', 'money')) "
+                 "AS DATA_TYPE, CASE p.\"notnull\" WHEN 0 THEN 'YES' ELSE 'NO' END "
+                 "AS IS_NULLABLE FROM main.sqlite_master m, pragma_table_info(m.name, 'main') p "
+                 "WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite%';"
+                 "CREATE TEMP VIEW information_schema_table_constraints AS SELECT DISTINCT "
+                 "'PK_' || m.name AS CONSTRAINT_NAME, 'dbo' AS TABLE_SCHEMA, m.name AS TABLE_NAME, "
+                 "'PRIMARY KEY' AS CONSTRAINT_TYPE FROM main.sqlite_master m, "
+                 "pragma_table_info(m.name, 'main') p WHERE m.type = 'table' AND p.pk > 0;"
+                 "CREATE TEMP VIEW information_schema_key_column_usage AS SELECT "
+                 "'PK_' || m.name AS CONSTRAINT_NAME, 'dbo' AS TABLE_SCHEMA, m.name AS TABLE_NAME, "
+                 "p.name AS COLUMN_NAME, p.pk AS ORDINAL_POSITION FROM main.sqlite_master m, "
+                 "pragma_table_info(m.name, 'main') p WHERE m.type = 'table' AND p.pk > 0;",
                  nullptr, nullptr, nullptr);
     db_ = std::move(db);
     database_ = name;
@@ -483,6 +505,12 @@ std::string Session::translate(const Statement& statement) {
                                            equalsIgnoreCase(parts[parts.size() - 2], "sys"))) {
                 replaced = last == "SYSDATABASES" ? "temp.sysdatabases" : "temp.sys_databases";
                 needsDatabaseList_ = true;
+            } else if (parts.size() >= 2 &&
+                       equalsIgnoreCase(parts[parts.size() - 2], "INFORMATION_SCHEMA")) {
+                std::string view = "information_schema_" + parts.back();
+                for (char& ch : view)
+                    ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                replaced = "temp." + view;
             } else if (parts.size() >= 2 && last == "TABLES" &&
                        equalsIgnoreCase(parts[parts.size() - 2], "sys")) {
                 replaced = "temp.sys_tables";

@@ -118,6 +118,21 @@ TEST_F(Standin, CataloguesListDatabasesAndTables) {
     EXPECT_EQ(t, (std::vector<std::string>{"DEMHAR", "MUHHAR"}));
 }
 
+TEST_F(Standin, TheStandardCatalogueViewsGiveATablesPrimaryKey) {
+    RawConnection c(server->odbcString());
+    run(c, "USE " + company);
+    auto key =
+        run(c, "SELECT KCU.COLUMN_NAME FROM INFORMATION_SCHEMA.TABLE_CONSTRAINTS TC "
+               "JOIN INFORMATION_SCHEMA.KEY_COLUMN_USAGE KCU "
+               "ON KCU.CONSTRAINT_NAME = TC.CONSTRAINT_NAME AND KCU.TABLE_NAME = TC.TABLE_NAME "
+               "WHERE TC.CONSTRAINT_TYPE = 'PRIMARY KEY' AND TC.TABLE_NAME = 'SABITLER' "
+               "ORDER BY KCU.ORDINAL_POSITION");
+    EXPECT_EQ(column(key[0], 0), (std::vector<std::string>{"SABITMODUL", "SABITKONU"}));
+    auto columns = run(c, "SELECT COLUMN_NAME, DATA_TYPE FROM INFORMATION_SCHEMA.COLUMNS "
+                          "WHERE TABLE_NAME = 'MUHHAR' AND COLUMN_NAME = 'MUHHARTUTAR'");
+    EXPECT_EQ(columns[0].rows, (std::vector<std::vector<std::string>>{{"MUHHARTUTAR", "decimal"}}));
+}
+
 TEST_F(Standin, ABatchCarriesSeveralStatementsAndResults) {
     RawConnection c(server->odbcString());
     run(c, "CREATE DATABASE KUZ_BATCH_1; USE KUZ_BATCH_1");
