@@ -1,0 +1,360 @@
+#include "Query.h"
+
+#include "Connection.h"
+#include "Odbc.h"
+
+#include <QRegularExpression>
+#include <cmath>
+#include <limits>
+
+namespace kuz {
+namespace {
+
+bool parseScaled(const char* text, int scale, Int128& out) {
+    bool negative = false;
+    const char* p = text;
+    while (*p == ' ')
+        ++p;
+    if (*p == '-' || *p == '+')
+        negative = *p++ == '-';
+    Int128 value = 0;
+    int fraction = -1;
+    bool any = false;
+    for (; *p; ++p) {
+        if (*p == '.' && fraction < 0) {
+            fraction = 0;
+            continue;
+        }
+        if (*p < '0' || *p > '9')
+            return false;
+        any = true;
+        if (fraction >= scale)
+            continue; // the driver gives no more digits than the scale
+        value = value * 10 + (*p - '0');
+        if (fraction >= 0)
+            ++fraction;
+    }
+    for (int k = std::max(fraction, 0); k < scale; ++k)
+        value *= 10;
+    out = negative ? -value : value;
+    return any;
+}
+
+} // namespace
+
+QString Decimal::toString() const {
+    Int128 v = scaled < 0 ? -scaled : scaled;
+    QString digits;
+    do {
+        digits.prepend(QChar(u'0' + static_cast<int>(v % 10)));
+        v /= 10;
+    } while (v != 0);
+    while (digits.size() <= scale)
+        digits.prepend(u'0');
+    if (scale > 0)
+        digits.insert(digits.size() - scale, u'.');
+    return scaled < 0 ? u'-' + digits : digits;
+}
+
+double Decimal::toDouble() const {
+    // Through the text, so the double is the one nearest to the exact value.
+    return toString().toDouble();
+}
+
+Query::Query(Connection& connection, QString name)
+    : connection_(connection), name_(std::move(name)) {}
+
+void Query::fail(const QString& message) const {
+    throw DbError((name_ + QStringLiteral(": ") + message).toStdString());
+}
+
+void Query::setSql(const QString& text) {
+    close();
+    sql_ = text;
+}
+
+QString Query::commandText() const {
+    if (sql_.isEmpty())
+        return {};
+    QStringList lines = sql_.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    // A text ending in a line break has no empty line after it.
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+void Query::close() {
+    open_ = false;
+    columns_.clear();
+    rows_ = 0;
+    current_ = 0;
+}
+
+void Query::execute() {
+    run(false);
+}
+
+void Query::open() {
+    run(true);
+}
+
+void Query::run(bool wantRows) {
+    close();
+    const QString text = commandText();
+    if (text.isEmpty())
+        fail(QStringLiteral("Missing SQL property"));
+    connection_.open();
+    OdbcHandle stmt(SQL_HANDLE_STMT, static_cast<SQLHANDLE>(connection_.nativeHandle()));
+    SQLRETURN rc = SQLExecDirectW(stmt.get(), wide(text), SQL_NTS);
+    bool found = false;
+    // Every result is looked at, so that an error of a later statement is not lost.
+    while (rc != SQL_NO_DATA) {
+        check(rc, stmt, "The statement failed");
+        SQLSMALLINT count = 0;
+        check(SQLNumResultCols(stmt.get(), &count), stmt, "The statement failed");
+        if (wantRows && count > 0) {
+            found = true;
+            break;
+        }
+        rc = SQLMoreResults(stmt.get());
+    }
+    if (!wantRows)
+        return;
+    if (!found)
+        fail(QStringLiteral("CommandText does not return a result set"));
+
+    SQLSMALLINT count = 0;
+    SQLNumResultCols(stmt.get(), &count);
+    std::vector<Column> columns(static_cast<size_t>(count));
+    std::vector<SQLSMALLINT> sqlTypes(static_cast<size_t>(count));
+    for (SQLSMALLINT i = 0; i < count; ++i) {
+        SQLWCHAR name[256] = {};
+        SQLSMALLINT nameLength = 0, type = 0, scale = 0, nullable = 0;
+        SQLULEN size = 0;
+        check(SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), name, 256, &nameLength,
+                              &type, &size, &scale, &nullable),
+              stmt, "The result could not be described");
+        Column& c = columns[static_cast<size_t>(i)];
+        c.name = QString::fromUtf16(reinterpret_cast<const char16_t*>(name));
+        c.scale = scale;
+        switch (type) {
+        case SQL_INTEGER:
+        case SQL_SMALLINT:
+        case SQL_TINYINT:
+        case SQL_BIGINT:
+        case SQL_BIT:
+            c.kind = FieldKind::Integer;
+            break;
+        case SQL_DOUBLE:
+        case SQL_FLOAT:
+        case SQL_REAL:
+            c.kind = FieldKind::Real;
+            break;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            c.kind = FieldKind::Decimal;
+            break;
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TYPE_DATE:
+        case SQL_DATETIME:
+            c.kind = FieldKind::DateTime;
+            break;
+        default:
+            c.kind = FieldKind::Text;
+        }
+        sqlTypes[static_cast<size_t>(i)] = type;
+    }
+
+    qsizetype rows = 0;
+    for (;;) {
+        rc = SQLFetch(stmt.get());
+        if (rc == SQL_NO_DATA)
+            break;
+        check(rc, stmt, "The rows could not be fetched");
+        for (SQLSMALLINT i = 0; i < count; ++i) {
+            Column& c = columns[static_cast<size_t>(i)];
+            const auto n = static_cast<SQLUSMALLINT>(i + 1);
+            SQLLEN indicator = 0;
+            bool null = false;
+            switch (c.kind) {
+            case FieldKind::Integer: {
+                std::int64_t v = 0;
+                check(SQLGetData(stmt.get(), n, SQL_C_SBIGINT, &v, 0, &indicator), stmt, "fetch");
+                null = indicator == SQL_NULL_DATA;
+                c.integers.push_back(null ? 0 : v);
+                break;
+            }
+            case FieldKind::Real: {
+                double v = 0;
+                check(SQLGetData(stmt.get(), n, SQL_C_DOUBLE, &v, 0, &indicator), stmt, "fetch");
+                null = indicator == SQL_NULL_DATA;
+                c.reals.push_back(null ? 0 : v);
+                break;
+            }
+            case FieldKind::Decimal: {
+                char text[64] = {};
+                check(SQLGetData(stmt.get(), n, SQL_C_CHAR, text, sizeof text, &indicator), stmt,
+                      "fetch");
+                null = indicator == SQL_NULL_DATA;
+                Int128 v = 0;
+                if (!null && !parseScaled(text, c.scale, v))
+                    fail(QStringLiteral("The value of field '%1' is not a number").arg(c.name));
+                c.decimals.push_back(v);
+                break;
+            }
+            case FieldKind::DateTime: {
+                SQL_TIMESTAMP_STRUCT t{};
+                check(SQLGetData(stmt.get(), n, SQL_C_TYPE_TIMESTAMP, &t, sizeof t, &indicator),
+                      stmt, "fetch");
+                null = indicator == SQL_NULL_DATA;
+                QDateTime d(
+                    QDate(t.year, t.month, t.day),
+                    QTime(t.hour, t.minute, t.second, static_cast<int>(t.fraction / 1000000)));
+                c.integers.push_back(null ? 0 : d.toMSecsSinceEpoch());
+                break;
+            }
+            case FieldKind::Text: {
+                // Long texts come in pieces; SQL_NO_DATA ends them.
+                QString value;
+                for (;;) {
+                    char16_t buffer[2048];
+                    SQLRETURN g =
+                        SQLGetData(stmt.get(), n, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+                    if (g == SQL_NO_DATA)
+                        break;
+                    check(g, stmt, "fetch");
+                    if (indicator == SQL_NULL_DATA) {
+                        null = true;
+                        break;
+                    }
+                    const qsizetype chars =
+                        indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer)
+                            ? static_cast<qsizetype>(std::size(buffer)) - 1
+                            : indicator / 2;
+                    value.append(QStringView(buffer, chars));
+                    if (g == SQL_SUCCESS)
+                        break;
+                }
+                c.texts.push_back(null ? QString() : value);
+                break;
+            }
+            }
+            c.nulls.push_back(null);
+        }
+        ++rows;
+    }
+    // Later results are not read.
+    SQLFreeStmt(stmt.get(), SQL_CLOSE);
+    columns_ = std::move(columns);
+    rows_ = rows;
+    current_ = 0;
+    open_ = true;
+}
+
+int Query::fieldIndex(const QString& name) const {
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (columns_[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    fail(QStringLiteral("Field '%1' not found").arg(name));
+}
+
+bool Query::isNull(int field, qsizetype row) const {
+    return columns_[static_cast<size_t>(field)].nulls[static_cast<size_t>(row)];
+}
+
+QString Query::asText(int field, qsizetype row) const {
+    const Column& c = columns_[static_cast<size_t>(field)];
+    const auto r = static_cast<size_t>(row);
+    if (c.nulls[r])
+        return {};
+    switch (c.kind) {
+    case FieldKind::Integer:
+        return QString::number(c.integers[r]);
+    case FieldKind::Real:
+        return QString::number(c.reals[r], 'g', 17);
+    case FieldKind::Decimal:
+        return Decimal{c.decimals[r], c.scale}.toString();
+    case FieldKind::DateTime:
+        return QDateTime::fromMSecsSinceEpoch(c.integers[r]).toString(Qt::ISODateWithMs);
+    case FieldKind::Text:
+        return c.texts[r];
+    }
+    return {};
+}
+
+std::int64_t Query::asInt64(int field, qsizetype row) const {
+    const Column& c = columns_[static_cast<size_t>(field)];
+    const auto r = static_cast<size_t>(row);
+    if (c.nulls[r])
+        return 0;
+    switch (c.kind) {
+    case FieldKind::Integer:
+        return c.integers[r];
+    case FieldKind::Real:
+        return static_cast<std::int64_t>(c.reals[r]);
+    case FieldKind::Decimal:
+        return static_cast<std::int64_t>(Decimal{c.decimals[r], c.scale}.toDouble());
+    case FieldKind::Text: {
+        bool ok = false;
+        const qlonglong v = c.texts[r].trimmed().toLongLong(&ok);
+        if (!ok)
+            fail(QStringLiteral("'%1' is not a valid integer value").arg(c.texts[r]));
+        return v;
+    }
+    case FieldKind::DateTime:
+        break;
+    }
+    fail(QStringLiteral("Field '%1' is not an integer").arg(c.name));
+}
+
+int Query::asInt(const QString& field) const {
+    const std::int64_t v = asInt64(fieldIndex(field), current_);
+    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        fail(QStringLiteral("The value of field '%1' does not fit an integer").arg(field));
+    return static_cast<int>(v);
+}
+
+double Query::asDouble(int field, qsizetype row) const {
+    const Column& c = columns_[static_cast<size_t>(field)];
+    const auto r = static_cast<size_t>(row);
+    if (c.nulls[r])
+        return 0;
+    switch (c.kind) {
+    case FieldKind::Integer:
+        return static_cast<double>(c.integers[r]);
+    case FieldKind::Real:
+        return c.reals[r];
+    case FieldKind::Decimal:
+        return Decimal{c.decimals[r], c.scale}.toDouble();
+    case FieldKind::Text: {
+        bool ok = false;
+        const double v = c.texts[r].trimmed().toDouble(&ok);
+        if (!ok)
+            fail(QStringLiteral("'%1' is not a valid floating point value").arg(c.texts[r]));
+        return v;
+    }
+    case FieldKind::DateTime:
+        break;
+    }
+    fail(QStringLiteral("Field '%1' is not a number").arg(c.name));
+}
+
+Decimal Query::asDecimal(int field, qsizetype row) const {
+    const Column& c = columns_[static_cast<size_t>(field)];
+    const auto r = static_cast<size_t>(row);
+    if (c.kind == FieldKind::Decimal)
+        return c.nulls[r] ? Decimal{0, c.scale} : Decimal{c.decimals[r], c.scale};
+    if (c.kind == FieldKind::Integer)
+        return Decimal{c.nulls[r] ? 0 : c.integers[r], 0};
+    fail(QStringLiteral("Field '%1' is not an exact decimal").arg(c.name));
+}
+
+QDateTime Query::asDateTime(int field, qsizetype row) const {
+    const Column& c = columns_[static_cast<size_t>(field)];
+    const auto r = static_cast<size_t>(row);
+    if (c.kind != FieldKind::DateTime)
+        fail(QStringLiteral("Field '%1' is not a date and time").arg(c.name));
+    return c.nulls[r] ? QDateTime() : QDateTime::fromMSecsSinceEpoch(c.integers[r]);
+}
+
+} // namespace kuz
