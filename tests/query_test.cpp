@@ -8,21 +8,15 @@
 
 using namespace kuz;
 using kuz::test::StandinServer;
+using kuz::test::WithSharedStandin;
 
-class QueryTest : public testing::Test {
+class QueryTest : public WithSharedStandin<testing::Test> {
 protected:
-    static void SetUpTestSuite() { server = new StandinServer(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    static StandinServer* server;
-
     QueryTest() {
         connection.setConnectionString(
             QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=") +
             QString::fromLatin1(StandinServer::password) + QStringLiteral(";Data Source=") +
-            QString::fromStdString(server->address()));
+            QString::fromStdString(server().address()));
         connection.setAfterConnect([this] { ++connects; });
     }
 
@@ -39,7 +33,6 @@ protected:
     int connects = 0;
     Query q1{connection, QStringLiteral("ADOQuery1")};
 };
-StandinServer* QueryTest::server = nullptr;
 
 TEST_F(QueryTest, TheTextGoesAsOneBatchWithCrLfLineBreaks) {
     q1.setSql(QStringLiteral("SELECT 1\nSELECT 2\rSELECT 3\r\n"));
@@ -57,7 +50,7 @@ TEST_F(QueryTest, AClosedConnectionIsOpenedByTheFirstQuery) {
     EXPECT_TRUE(connection.isOpen());
     EXPECT_EQ(connects, 1);
     EXPECT_EQ(connection.currentDatabase(), QStringLiteral("KUZ_MASTER"));
-    EXPECT_EQ(server->batches().back(), "master\tUSE KUZ_MASTER\\r\\n");
+    EXPECT_EQ(server().batches().back(), "master\tUSE KUZ_MASTER\\r\\n");
 }
 
 TEST_F(QueryTest, TheDataLayersOwnMessagesCarryTheObjectsName) {

@@ -16,21 +16,13 @@ namespace {
 
 const std::string company = "KUZ_ANKARA_" + std::to_string(thisYear());
 
-class Standin : public testing::Test {
+class Standin : public WithSharedStandin<testing::Test> {
 protected:
-    static void SetUpTestSuite() { server = new StandinServer(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    static StandinServer* server;
-
     std::vector<RawResult> run(RawConnection& c, const std::string& sql) {
         RawStatement s(c);
         return s.run(sql);
     }
 };
-StandinServer* Standin::server = nullptr;
 
 std::vector<std::string> column(const RawResult& r, size_t i) {
     std::vector<std::string> out;
@@ -52,16 +44,16 @@ std::string shell(const std::string& command) {
 } // namespace
 
 TEST_F(Standin, LoginIsCheckedAndStartsInMaster) {
-    RawConnection c(server->odbcString());
+    RawConnection c(server().odbcString());
     EXPECT_EQ(c.currentCatalog(), "master");
     try {
-        RawConnection refused(server->odbcString("wrong"));
+        RawConnection refused(server().odbcString("wrong"));
         FAIL() << "a wrong password was accepted";
     } catch (const OdbcFailure& e) {
         EXPECT_NE(std::string(e.what()).find("Login failed for user 'sa'."), std::string::npos)
             << e.what();
     }
-    EXPECT_NE(server->log().find("LOGIN sa refused"), std::string::npos);
+    EXPECT_NE(server().log().find("LOGIN sa refused"), std::string::npos);
 }
 
 TEST_F(Standin, TsqlLogsInAndIsRefusedWithTheServersMessage) {
@@ -69,7 +61,7 @@ TEST_F(Standin, TsqlLogsInAndIsRefusedWithTheServersMessage) {
         "printf '%s\\n' \"select name from sys.tables where name like N'DEM%'\" "
         "go exit | "
         "TDSVER=7.4 timeout 20 tsql -H 127.0.0.1 -p " +
-        std::to_string(server->port()) + " -U sa -D " + company + " -P ";
+        std::to_string(server().port()) + " -U sa -D " + company + " -P ";
     std::string ok = shell(base + "'Kuz.2026!' 2>&1");
     EXPECT_NE(ok.find("DEMHAR"), std::string::npos) << ok;
     EXPECT_NE(ok.find("DEMKART"), std::string::npos) << ok;
@@ -78,7 +70,7 @@ TEST_F(Standin, TsqlLogsInAndIsRefusedWithTheServersMessage) {
 }
 
 TEST_F(Standin, UseSwitchesTheCurrentDatabaseAndRefusesAMissingOne) {
-    RawConnection c(server->odbcString());
+    RawConnection c(server().odbcString());
     run(c, "USE " + company);
     EXPECT_EQ(c.currentCatalog(), company);
     run(c, "USE [KUZ_MASTER]");
@@ -99,7 +91,7 @@ TEST_F(Standin, UseSwitchesTheCurrentDatabaseAndRefusesAMissingOne) {
 }
 
 TEST_F(Standin, CataloguesListDatabasesAndTables) {
-    RawConnection c(server->odbcString());
+    RawConnection c(server().odbcString());
     auto dbs = run(c, "SELECT name,filename FROM master.dbo.sysdatabases WHERE name like '%' ");
     ASSERT_EQ(dbs.size(), 1u);
     std::vector<std::string> names = column(dbs[0], 0);
@@ -119,7 +111,7 @@ TEST_F(Standin, CataloguesListDatabasesAndTables) {
 }
 
 TEST_F(Standin, TheStandardCatalogueViewsGiveATablesPrimaryKey) {
-    RawConnection c(server->odbcString());
+    RawConnection c(server().odbcString());
     run(c, "USE " + company);
     auto key =
         run(c, "SELECT KCU.COLUMN_NAME FROM INFORMATION_SCHEMA.TABLE_CONSTRAINTS TC "
@@ -134,7 +126,7 @@ TEST_F(Standin, TheStandardCatalogueViewsGiveATablesPrimaryKey) {
 }
 
 TEST_F(Standin, ABatchCarriesSeveralStatementsAndResults) {
-    RawConnection c(server->odbcString());
+    RawConnection c(server().odbcString());
     run(c, "CREATE DATABASE KUZ_BATCH_1; USE KUZ_BATCH_1");
     auto r = run(c, "CREATE TABLE T (A int, B nvarchar(10))\r\n"
                     "INSERT INTO T VALUES (1, N'bir'), (2, N'iki')\r\n"
@@ -151,7 +143,7 @@ TEST_F(Standin, ABatchCarriesSeveralStatementsAndResults) {
 }
 
 TEST_F(Standin, ErrorsCarrySqlServersNumbersAndTexts) {
-    RawConnection c(server->odbcString());
+    RawConnection c(server().odbcString());
     run(c, "USE " + company);
     const struct {
         const char* sql;
@@ -178,7 +170,7 @@ TEST_F(Standin, ErrorsCarrySqlServersNumbersAndTexts) {
 }
 
 TEST_F(Standin, ASyntaxErrorStopsTheWholeBatchBeforeItRuns) {
-    RawConnection c(server->odbcString());
+    RawConnection c(server().odbcString());
     run(c, "USE " + company);
     EXPECT_THROW(run(c, "UPDATE SABITLER SET SABITDEGER = N'x'\r\nSELECT * FROM WHERE"),
                  OdbcFailure);
@@ -187,7 +179,7 @@ TEST_F(Standin, ASyntaxErrorStopsTheWholeBatchBeforeItRuns) {
 }
 
 TEST_F(Standin, DecimalsKeepTheirDigitsAndTypesFollowTheColumns) {
-    RawConnection c(server->odbcString());
+    RawConnection c(server().odbcString());
     run(c, "CREATE DATABASE KUZ_TYPES_1");
     run(c, "USE KUZ_TYPES_1");
     run(c, "CREATE TABLE V (K nvarchar(40), D decimal(28,9), F float, I int, B bigint, "
@@ -224,7 +216,7 @@ TEST_F(Standin, DecimalsKeepTheirDigitsAndTypesFollowTheColumns) {
 }
 
 TEST_F(Standin, AQueryTimeOutCancelsAndTheConnectionGoesOn) {
-    RawConnection c(server->odbcString());
+    RawConnection c(server().odbcString());
     RawStatement s(c);
     SQLSetStmtAttr(s.handle(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(1), 0);
     const auto start = std::chrono::steady_clock::now();
@@ -262,26 +254,26 @@ TEST_F(Standin, MalformedPacketsEndOnlyThatConnection) {
     };
     // A header whose length is shorter than a header, a packet cut short, a login record
     // with its fields pointing outside it, and plain text.
-    EXPECT_EQ(sendRaw(server->port(), std::string("\x12\x01\x00\x03\x00\x00\x01\x00", 8)), 0);
-    EXPECT_EQ(sendRaw(server->port(), std::string("\x12\x01\x01\x00\x00\x00\x01\x00xyz", 11)), 0);
+    EXPECT_EQ(sendRaw(server().port(), std::string("\x12\x01\x00\x03\x00\x00\x01\x00", 8)), 0);
+    EXPECT_EQ(sendRaw(server().port(), std::string("\x12\x01\x01\x00\x00\x00\x01\x00xyz", 11)), 0);
     std::string login(8 + 94, '\0');
     login[0] = 0x10;
     login[1] = 0x01;
     login[3] = static_cast<char>(login.size());
     login[8 + 40] = static_cast<char>(0xF0); // user name offset far beyond the record
     login[8 + 42] = 10;
-    EXPECT_EQ(sendRaw(server->port(), login), 0);
-    EXPECT_EQ(sendRaw(server->port(), "GET / HTTP/1.0\r\n\r\n"), 0);
-    RawConnection c(server->odbcString());
+    EXPECT_EQ(sendRaw(server().port(), login), 0);
+    EXPECT_EQ(sendRaw(server().port(), "GET / HTTP/1.0\r\n\r\n"), 0);
+    RawConnection c(server().odbcString());
     EXPECT_EQ(run(c, "SELECT 1")[0].rows[0][0], "1");
 }
 
 TEST_F(Standin, TheLogShowsEachBatchWithItsDatabaseInOrder) {
-    RawConnection c(server->odbcString());
-    const size_t before = server->batches().size();
+    RawConnection c(server().odbcString());
+    const size_t before = server().batches().size();
     run(c, "USE " + company);
     run(c, "SELECT 1\r\nSELECT 2");
-    std::vector<std::string> b = server->batches();
+    std::vector<std::string> b = server().batches();
     ASSERT_EQ(b.size(), before + 2);
     EXPECT_EQ(b[before], "master\tUSE " + company);
     EXPECT_EQ(b[before + 1], company + "\tSELECT 1\\r\\nSELECT 2");

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <ctime>
+#include <memory>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -111,6 +112,21 @@ private:
     TempFolder folder_;
     pid_t pid_ = 0;
     int port_ = 0;
+};
+
+// A test suite whose tests share one server, started before the first and stopped after the
+// last.
+template <typename Base> class WithSharedStandin : public Base {
+protected:
+    static void SetUpTestSuite() { serverInstance() = std::make_unique<StandinServer>(); }
+    static void TearDownTestSuite() { serverInstance().reset(); }
+    static StandinServer& server() { return *serverInstance(); }
+
+private:
+    static std::unique_ptr<StandinServer>& serverInstance() {
+        static std::unique_ptr<StandinServer> instance;
+        return instance;
+    }
 };
 
 } // namespace kuz::test
