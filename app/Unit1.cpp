@@ -130,6 +130,13 @@ TAxFirm1::TAxFirm1(QWidget* parent) : QMainWindow(parent) {
     connect(&Timer1, &QTimer::timeout, this, &TAxFirm1::Timer1Timer);
     Timer1.start();
 
+    // Until the first connect the connection holds a fixed address on this machine.
+    ADOConnection1.setConnectionString(
+        QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
+                       "Data Source=127.0.0.1\\KUZSQL;"));
+    ADOConnection1.setConnectionTimeout(1);
+    ADOConnection1.setAfterConnect([this] { ADOConnection1AfterConnect(); });
+
     loadSettings();
 }
 
@@ -361,8 +368,51 @@ void TAxFirm1::Timer1Timer() {
 
 // The commands below are bound here; their work comes with the database, workbench and report
 // layers.
-void TAxFirm1::Button5Click() {}
-void TAxFirm1::DEMBut1Click() {}
+void TAxFirm1::Button5Click() {
+    if (Button5->text() != QStringLiteral("Bağlan")) {
+        ADOConnection1.close();
+        Button5->setText(QStringLiteral("Bağlan"));
+        return;
+    }
+    cursor::setBusy();
+    // A connection opened without this button is opened again with the new string.
+    ADOConnection1.close();
+    ADOConnection1.setConnectionString(
+        assembleConnectionString(Edit4->text(), Edit2->text(), Edit3->text(), Edit1->text()));
+    ADOConnection1.open();
+    settings::saveConnection(
+        {ComboBox1->currentText(), Edit1->text(), Edit2->text(), Edit3->text(), Edit10->text()});
+    cursor::setBusy();
+    // A second connect replaces the list: each database is listed, and so processed, once.
+    CheckListBox1->clear();
+    fillDatabaseList();
+    cursor::setDefault();
+    setStatusText(QString::number(CheckListBox1->count()));
+    Button5->setText(QStringLiteral("Bağlandı"));
+}
+
+void TAxFirm1::DEMBut1Click() {
+    cursor::setBusy();
+    CheckListBox1->clear();
+    fillDatabaseList();
+    cursor::setDefault();
+    setStatusText(QString::number(CheckListBox1->count()));
+}
+
+void TAxFirm1::fillDatabaseList() {
+    ADOQuery2.setSql(databaseListStatement(Edit8->text(), CheckBox1->isChecked()));
+    ADOQuery2.open();
+    for (ADOQuery2.first(); !ADOQuery2.eof(); ADOQuery2.next()) {
+        auto* item = new QListWidgetItem(ADOQuery2.asText(QStringLiteral("name")), CheckListBox1);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+        item->setSizeHint(QSize(0, 13));
+    }
+}
+
+void TAxFirm1::ADOConnection1AfterConnect() {
+    setStatusText(ADOConnection1.currentDatabase());
+}
 void TAxFirm1::YeniClick() {}
 void TAxFirm1::AcClick() {}
 void TAxFirm1::KaydetClick() {}

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Connection.h"
+#include "Query.h"
+
 #include <QMainWindow>
 #include <QTimer>
 
@@ -90,6 +93,13 @@ public:
 
     QTimer Timer1;
 
+    // The one connection and the query objects on it.
+    Connection ADOConnection1;
+    Query ADOQuery1{ADOConnection1, QStringLiteral("ADOQuery1")};
+    Query ADOQuery2{ADOConnection1, QStringLiteral("ADOQuery2")};
+    Query ADOQuery3{ADOConnection1, QStringLiteral("ADOQuery3")};
+    Query ADOQuery11{ADOConnection1, QStringLiteral("ADOQuery11")};
+
 public slots:
     void Button5Click();
     void DEMBut1Click();
@@ -123,6 +133,8 @@ private:
     void setTabOrder();
     void loadSettings();
     void FormShow();
+    void ADOConnection1AfterConnect();
+    void fillDatabaseList();
     void FormClose();
 
     QLabel* statusLabel_ = nullptr;

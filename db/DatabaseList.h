@@ -9,4 +9,18 @@ namespace kuz {
 // year and none of the master databases.
 QString presetDatabasePattern(int year);
 
+// The database list statement. The pattern goes into a LIKE literal with its apostrophes
+// doubled, so any pattern reads as typed; master, model, msdb and tempdb are never listed, the
+// three master databases only when showMasters is set. The statement ends in one blank.
+QString databaseListStatement(const QString& pattern, bool showMasters);
+
+// The connection string the connect command assembles: the prefix, then the user, the password
+// and the server. User and password are quoted where they need it, so the driver receives
+// what was typed.
+QString assembleConnectionString(const QString& prefix, const QString& user,
+                                 const QString& password, const QString& server);
+
+// Text for a SQL literal: every apostrophe doubled.
+QString sqlLiteralText(const QString& text);
+
 } // namespace kuz

@@ -17,6 +17,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <set>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -61,6 +62,7 @@ A loopback stand-in for Microsoft SQL Server (TDS 7.4) over SQLite files, for te
   --verbose             log one line per login and per batch (to standard error)
   --log FILE            write that log to FILE instead
   --silent              accept connections and never answer (for time-out tests)
+  --exit-with-parent    stop when the process that started it ends
   --create-sample DIR   create a fresh data folder with the sample databases and exit
   --year YEAR           the current year of the sample data (default: this year)
 )";
@@ -108,6 +110,9 @@ int main(int argc, char** argv) {
         else if (a == "--log") {
             logFile = next();
             verbose = true;
+        } else if (a == "--exit-with-parent") {
+            // A test that dies without stopping its server takes the server with it.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         } else if (a == "--silent")
             silent = true;
         else if (a == "--create-sample")

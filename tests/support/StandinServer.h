@@ -40,7 +40,8 @@ public:
                                          "--port-file",
                                          (folder_ / "port").string(),
                                          "--log",
-                                         logPath().string()};
+                                         logPath().string(),
+                                         "--exit-with-parent"};
         args.insert(args.end(), extra.begin(), extra.end());
         pid_ = spawn(args);
         for (int i = 0; i < 500 && port_ == 0; ++i) {
