@@ -56,6 +56,13 @@ QString Decimal::toString() const {
     return scaled < 0 ? u'-' + digits : digits;
 }
 
+std::int64_t Decimal::truncated() const {
+    Int128 v = scaled;
+    for (int k = 0; k < scale; ++k)
+        v /= 10;
+    return static_cast<std::int64_t>(v);
+}
+
 double Decimal::toDouble() const {
     // Through the text, so the double is the one nearest to the exact value.
     return toString().toDouble();
@@ -293,7 +300,7 @@ std::int64_t Query::asInt64(int field, qsizetype row) const {
     case FieldKind::Real:
         return static_cast<std::int64_t>(c.reals[r]);
     case FieldKind::Decimal:
-        return static_cast<std::int64_t>(Decimal{c.decimals[r], c.scale}.toDouble());
+        return Decimal{c.decimals[r], c.scale}.truncated();
     case FieldKind::Text: {
         bool ok = false;
         const qlonglong v = c.texts[r].trimmed().toLongLong(&ok);

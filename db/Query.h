@@ -19,6 +19,8 @@ struct Decimal {
 
     QString toString() const;
     double toDouble() const;
+    // The whole part, cut toward zero, without going through a double.
+    std::int64_t truncated() const;
 };
 
 enum class FieldKind { Integer, Real, Decimal, DateTime, Text };

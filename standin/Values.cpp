@@ -155,8 +155,6 @@ bool parseDateTime(const std::string& text, std::int32_t& days, std::uint32_t& t
     int n = std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%lf", &y, &mo, &d, &sep, &h, &mi, &s);
     if (n < 3 || (n > 3 && n < 6) || (n >= 4 && sep != ' ' && sep != 'T'))
         return false;
-    if (n == 4)
-        return false;
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s >= 60)
         return false;
     days = daysFromCivil(y, mo, d);

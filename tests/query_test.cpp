@@ -117,4 +117,6 @@ TEST(Decimal, WritesItsDigitsExactly) {
     EXPECT_EQ((Decimal{-5, 9}.toString()), QStringLiteral("-0.000000005"));
     EXPECT_EQ((Decimal{42, 0}.toString()), QStringLiteral("42"));
     EXPECT_DOUBLE_EQ((Decimal{123456789012, 4}.toDouble()), 12345678.9012);
+    EXPECT_EQ((Decimal{123456789012, 4}.truncated()), 12345678);
+    EXPECT_EQ((Decimal{-19, 1}.truncated()), -1);
 }
