@@ -4,7 +4,10 @@
 #include "Odbc.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace kuz {
@@ -20,6 +23,7 @@ bool parseScaled(const char* text, int scale, Int128& out) {
     Int128 value = 0;
     int fraction = -1;
     bool any = false;
+    bool roundUp = false;
     for (; *p; ++p) {
         if (*p == '.' && fraction < 0) {
             fraction = 0;
@@ -28,14 +32,22 @@ bool parseScaled(const char* text, int scale, Int128& out) {
         if (*p < '0' || *p > '9')
             return false;
         any = true;
-        if (fraction >= scale)
-            continue; // the driver gives no more digits than the scale
+        if (fraction >= scale) {
+            // A digit past the kept places rounds the last kept one, half away from zero.
+            if (fraction == scale && *p >= '5')
+                roundUp = true;
+            if (fraction == scale)
+                ++fraction;
+            continue;
+        }
         value = value * 10 + (*p - '0');
         if (fraction >= 0)
             ++fraction;
     }
     for (int k = std::max(fraction, 0); k < scale; ++k)
         value *= 10;
+    if (roundUp)
+        ++value;
     out = negative ? -value : value;
     return any;
 }
@@ -105,6 +117,117 @@ void Query::open() {
     run(true);
 }
 
+void Query::setFields(std::vector<FieldDef> fields) {
+    close();
+    declared_ = std::move(fields);
+}
+
+namespace {
+
+FieldKind kindOf(SQLSMALLINT type) {
+    switch (type) {
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+    case SQL_BIT:
+        return FieldKind::Integer;
+    case SQL_DOUBLE:
+    case SQL_FLOAT:
+    case SQL_REAL:
+        return FieldKind::Real;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+        return FieldKind::Decimal;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_DATETIME:
+        return FieldKind::DateTime;
+    default:
+        return FieldKind::Text;
+    }
+}
+
+bool isTextType(SQLSMALLINT type) {
+    switch (type) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether a column of the server's type may fill a declared field of the kind.
+bool accepts(FieldKind declared, SQLSMALLINT type) {
+    switch (declared) {
+    case FieldKind::Real:
+    case FieldKind::Decimal:
+        return kindOf(type) == FieldKind::Real || kindOf(type) == FieldKind::Decimal;
+    case FieldKind::Integer:
+        return type == SQL_INTEGER || type == SQL_SMALLINT || type == SQL_TINYINT;
+    case FieldKind::DateTime:
+        return kindOf(type) == FieldKind::DateTime;
+    case FieldKind::Text:
+        return isTextType(type);
+    }
+    return false;
+}
+
+QString kindName(FieldKind kind) {
+    switch (kind) {
+    case FieldKind::Integer:
+        return QStringLiteral("Integer");
+    case FieldKind::Real:
+        return QStringLiteral("Float");
+    case FieldKind::Decimal:
+        return QStringLiteral("BCD");
+    case FieldKind::DateTime:
+        return QStringLiteral("DateTime");
+    case FieldKind::Text:
+        return QStringLiteral("WideString");
+    }
+    return {};
+}
+
+QString typeName(SQLSMALLINT type) {
+    switch (type) {
+    case SQL_BIGINT:
+        return QStringLiteral("Largeint");
+    case SQL_BIT:
+        return QStringLiteral("Boolean");
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return QStringLiteral("Bytes");
+    case SQL_GUID:
+        return QStringLiteral("Guid");
+    default:
+        return isTextType(type) || kindOf(type) != FieldKind::Text ? kindName(kindOf(type))
+                                                                   : QStringLiteral("Variant");
+    }
+}
+
+double parseDouble(const char* text) {
+    double v = 0;
+    while (*text == ' ')
+        ++text;
+    if (*text == '+')
+        ++text;
+    // from_chars: the nearest double, whatever the process's locale says about commas.
+    const auto [end, error] = std::from_chars(text, text + std::strlen(text), v);
+    if (error != std::errc() || *end != '\0')
+        throw DbError(std::string("'") + text + "' is not a valid floating point value");
+    return v;
+}
+
+} // namespace
+
 void Query::run(bool wantRows) {
     close();
     const QString text = commandText();
@@ -132,8 +255,7 @@ void Query::run(bool wantRows) {
 
     SQLSMALLINT count = 0;
     SQLNumResultCols(stmt.get(), &count);
-    std::vector<Column> columns(static_cast<size_t>(count));
-    std::vector<SQLSMALLINT> sqlTypes(static_cast<size_t>(count));
+    std::vector<Column> described(static_cast<size_t>(count));
     for (SQLSMALLINT i = 0; i < count; ++i) {
         SQLWCHAR name[256] = {};
         SQLSMALLINT nameLength = 0, type = 0, scale = 0, nullable = 0;
@@ -141,36 +263,48 @@ void Query::run(bool wantRows) {
         check(SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), name, 256, &nameLength,
                               &type, &size, &scale, &nullable),
               stmt, "The result could not be described");
-        Column& c = columns[static_cast<size_t>(i)];
+        Column& c = described[static_cast<size_t>(i)];
         c.name = QString::fromUtf16(reinterpret_cast<const char16_t*>(name));
         c.scale = scale;
-        switch (type) {
-        case SQL_INTEGER:
-        case SQL_SMALLINT:
-        case SQL_TINYINT:
-        case SQL_BIGINT:
-        case SQL_BIT:
-            c.kind = FieldKind::Integer;
-            break;
-        case SQL_DOUBLE:
-        case SQL_FLOAT:
-        case SQL_REAL:
-            c.kind = FieldKind::Real;
-            break;
-        case SQL_DECIMAL:
-        case SQL_NUMERIC:
-            c.kind = FieldKind::Decimal;
-            break;
-        case SQL_TYPE_TIMESTAMP:
-        case SQL_TYPE_DATE:
-        case SQL_DATETIME:
-            c.kind = FieldKind::DateTime;
-            break;
-        default:
-            c.kind = FieldKind::Text;
-        }
-        sqlTypes[static_cast<size_t>(i)] = type;
+        c.sqlType = type;
+        c.kind = kindOf(type);
     }
+
+    // The stored columns and, for each, the result column it is read from.
+    std::vector<Column> columns;
+    std::vector<SQLUSMALLINT> sources;
+    if (declared_.empty()) {
+        columns = std::move(described);
+        for (SQLSMALLINT i = 0; i < count; ++i)
+            sources.push_back(static_cast<SQLUSMALLINT>(i + 1));
+    } else {
+        for (const FieldDef& field : declared_) {
+            const auto match = std::find_if(described.begin(), described.end(), [&](auto& c) {
+                return c.name.compare(field.name, Qt::CaseInsensitive) == 0;
+            });
+            if (match == described.end())
+                fail(QStringLiteral("Field '%1' not found").arg(field.name));
+            if (!accepts(field.kind, match->sqlType))
+                fail(QStringLiteral("Type mismatch for field '%1', expecting: %2 actual: %3")
+                         .arg(field.name, kindName(field.kind), typeName(match->sqlType)));
+            for (const Column& earlier : columns)
+                if (earlier.name.compare(field.name, Qt::CaseInsensitive) == 0)
+                    fail(QStringLiteral("Duplicate field name '%1'").arg(field.name));
+            Column c;
+            c.name = field.name;
+            c.kind = field.kind;
+            c.scale = field.kind == FieldKind::Decimal ? field.scale : match->scale;
+            c.sqlType = match->sqlType;
+            columns.push_back(std::move(c));
+            sources.push_back(static_cast<SQLUSMALLINT>(match - described.begin() + 1));
+        }
+    }
+    // ODBC drivers give a row's columns in ascending order only.
+    std::vector<size_t> order(columns.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return sources[a] < sources[b]; });
 
     qsizetype rows = 0;
     for (;;) {
@@ -178,76 +312,8 @@ void Query::run(bool wantRows) {
         if (rc == SQL_NO_DATA)
             break;
         check(rc, stmt, "The rows could not be fetched");
-        for (SQLSMALLINT i = 0; i < count; ++i) {
-            Column& c = columns[static_cast<size_t>(i)];
-            const auto n = static_cast<SQLUSMALLINT>(i + 1);
-            SQLLEN indicator = 0;
-            bool null = false;
-            switch (c.kind) {
-            case FieldKind::Integer: {
-                std::int64_t v = 0;
-                check(SQLGetData(stmt.get(), n, SQL_C_SBIGINT, &v, 0, &indicator), stmt, "fetch");
-                null = indicator == SQL_NULL_DATA;
-                c.integers.push_back(null ? 0 : v);
-                break;
-            }
-            case FieldKind::Real: {
-                double v = 0;
-                check(SQLGetData(stmt.get(), n, SQL_C_DOUBLE, &v, 0, &indicator), stmt, "fetch");
-                null = indicator == SQL_NULL_DATA;
-                c.reals.push_back(null ? 0 : v);
-                break;
-            }
-            case FieldKind::Decimal: {
-                char text[64] = {};
-                check(SQLGetData(stmt.get(), n, SQL_C_CHAR, text, sizeof text, &indicator), stmt,
-                      "fetch");
-                null = indicator == SQL_NULL_DATA;
-                Int128 v = 0;
-                if (!null && !parseScaled(text, c.scale, v))
-                    fail(QStringLiteral("The value of field '%1' is not a number").arg(c.name));
-                c.decimals.push_back(v);
-                break;
-            }
-            case FieldKind::DateTime: {
-                SQL_TIMESTAMP_STRUCT t{};
-                check(SQLGetData(stmt.get(), n, SQL_C_TYPE_TIMESTAMP, &t, sizeof t, &indicator),
-                      stmt, "fetch");
-                null = indicator == SQL_NULL_DATA;
-                QDateTime d(
-                    QDate(t.year, t.month, t.day),
-                    QTime(t.hour, t.minute, t.second, static_cast<int>(t.fraction / 1000000)));
-                c.integers.push_back(null ? 0 : d.toMSecsSinceEpoch());
-                break;
-            }
-            case FieldKind::Text: {
-                // Long texts come in pieces; SQL_NO_DATA ends them.
-                QString value;
-                for (;;) {
-                    char16_t buffer[2048];
-                    SQLRETURN g =
-                        SQLGetData(stmt.get(), n, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
-                    if (g == SQL_NO_DATA)
-                        break;
-                    check(g, stmt, "fetch");
-                    if (indicator == SQL_NULL_DATA) {
-                        null = true;
-                        break;
-                    }
-                    const qsizetype chars =
-                        indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer)
-                            ? static_cast<qsizetype>(std::size(buffer)) - 1
-                            : indicator / 2;
-                    value.append(QStringView(buffer, chars));
-                    if (g == SQL_SUCCESS)
-                        break;
-                }
-                c.texts.push_back(null ? QString() : value);
-                break;
-            }
-            }
-            c.nulls.push_back(null);
-        }
+        for (const size_t k : order)
+            fetchValue(stmt, sources[k], columns[k]);
         ++rows;
     }
     // Later results are not read.
@@ -256,6 +322,95 @@ void Query::run(bool wantRows) {
     rows_ = rows;
     current_ = 0;
     open_ = true;
+}
+
+void Query::fetchValue(const OdbcHandle& stmt, unsigned short n, Column& c) const {
+    SQLLEN indicator = 0;
+    bool null = false;
+    switch (c.kind) {
+    case FieldKind::Integer: {
+        std::int64_t v = 0;
+        check(SQLGetData(stmt.get(), n, SQL_C_SBIGINT, &v, 0, &indicator), stmt, "fetch");
+        null = indicator == SQL_NULL_DATA;
+        c.integers.push_back(null ? 0 : v);
+        break;
+    }
+    case FieldKind::Real: {
+        double v = 0;
+        if (kindOf(c.sqlType) == FieldKind::Decimal) {
+            // Through the decimal's text, so the double is the one nearest to its exact value.
+            char text[64] = {};
+            check(SQLGetData(stmt.get(), n, SQL_C_CHAR, text, sizeof text, &indicator), stmt,
+                  "fetch");
+            null = indicator == SQL_NULL_DATA;
+            if (!null)
+                v = parseDouble(text);
+        } else {
+            check(SQLGetData(stmt.get(), n, SQL_C_DOUBLE, &v, 0, &indicator), stmt, "fetch");
+            null = indicator == SQL_NULL_DATA;
+        }
+        c.reals.push_back(null ? 0 : v);
+        break;
+    }
+    case FieldKind::Decimal: {
+        char text[64] = {};
+        if (kindOf(c.sqlType) == FieldKind::Real) {
+            double v = 0;
+            check(SQLGetData(stmt.get(), n, SQL_C_DOUBLE, &v, 0, &indicator), stmt, "fetch");
+            const auto written =
+                std::to_chars(text, text + sizeof text - 1, v, std::chars_format::fixed, c.scale);
+            *written.ptr = '\0';
+        } else {
+            check(SQLGetData(stmt.get(), n, SQL_C_CHAR, text, sizeof text, &indicator), stmt,
+                  "fetch");
+        }
+        null = indicator == SQL_NULL_DATA;
+        Int128 v = 0;
+        if (!null && !parseScaled(text, c.scale, v))
+            fail(QStringLiteral("The value of field '%1' is not a number").arg(c.name));
+        c.decimals.push_back(v);
+        break;
+    }
+    case FieldKind::DateTime: {
+        SQL_TIMESTAMP_STRUCT t{};
+        check(SQLGetData(stmt.get(), n, SQL_C_TYPE_TIMESTAMP, &t, sizeof t, &indicator), stmt,
+              "fetch");
+        null = indicator == SQL_NULL_DATA;
+        QDateTime d(QDate(t.year, t.month, t.day),
+                    QTime(t.hour, t.minute, t.second, static_cast<int>(t.fraction / 1000000)));
+        c.integers.push_back(null ? 0 : d.toMSecsSinceEpoch());
+        break;
+    }
+    case FieldKind::Text: {
+        // Long texts come in pieces; SQL_NO_DATA ends them.
+        for (;;) {
+            char16_t buffer[2048];
+            SQLRETURN g = SQLGetData(stmt.get(), n, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+            if (g == SQL_NO_DATA)
+                break;
+            check(g, stmt, "fetch");
+            if (indicator == SQL_NULL_DATA) {
+                null = true;
+                break;
+            }
+            const size_t chars =
+                indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer)
+                    ? std::size(buffer) - 1
+                    : static_cast<size_t>(indicator) / 2;
+            c.textData.append(buffer, chars);
+            if (g == SQL_SUCCESS)
+                break;
+        }
+        c.textEnds.push_back(c.textData.size());
+        break;
+    }
+    }
+    c.nulls.push_back(null);
+}
+
+QStringView Query::Column::text(size_t row) const {
+    const size_t begin = row == 0 ? 0 : textEnds[row - 1];
+    return QStringView(textData.data() + begin, static_cast<qsizetype>(textEnds[row] - begin));
 }
 
 int Query::fieldIndex(const QString& name) const {
@@ -284,7 +439,7 @@ QString Query::asText(int field, qsizetype row) const {
     case FieldKind::DateTime:
         return QDateTime::fromMSecsSinceEpoch(c.integers[r]).toString(Qt::ISODateWithMs);
     case FieldKind::Text:
-        return c.texts[r];
+        return c.text(r).toString();
     }
     return {};
 }
@@ -303,9 +458,9 @@ std::int64_t Query::asInt64(int field, qsizetype row) const {
         return Decimal{c.decimals[r], c.scale}.truncated();
     case FieldKind::Text: {
         bool ok = false;
-        const qlonglong v = c.texts[r].trimmed().toLongLong(&ok);
+        const qlonglong v = c.text(r).trimmed().toLongLong(&ok);
         if (!ok)
-            fail(QStringLiteral("'%1' is not a valid integer value").arg(c.texts[r]));
+            fail(QStringLiteral("'%1' is not a valid integer value").arg(c.text(r)));
         return v;
     }
     case FieldKind::DateTime:
@@ -335,9 +490,9 @@ double Query::asDouble(int field, qsizetype row) const {
         return Decimal{c.decimals[r], c.scale}.toDouble();
     case FieldKind::Text: {
         bool ok = false;
-        const double v = c.texts[r].trimmed().toDouble(&ok);
+        const double v = c.text(r).trimmed().toDouble(&ok);
         if (!ok)
-            fail(QStringLiteral("'%1' is not a valid floating point value").arg(c.texts[r]));
+            fail(QStringLiteral("'%1' is not a valid floating point value").arg(c.text(r)));
         return v;
     }
     case FieldKind::DateTime:

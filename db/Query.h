@@ -4,11 +4,13 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace kuz {
 
 class Connection;
+class OdbcHandle;
 
 __extension__ using Int128 = __int128;
 
@@ -25,6 +27,17 @@ struct Decimal {
 
 enum class FieldKind { Integer, Real, Decimal, DateTime, Text };
 
+// A field the query declares before it opens, bound to the result's column of the same name.
+// Numeric kinds (Real, Decimal) accept one another, whatever their precision and scale; Integer
+// takes the integer columns of up to 32 bits; DateTime the date and time columns; Text every
+// text column. A declared decimal keeps the declared number of decimal places.
+struct FieldDef {
+    QString name;
+    FieldKind kind;
+    int size = 0;  // characters of a text, precision of a decimal
+    int scale = 0; // decimal places of a decimal
+};
+
 // A query object on the connection, with the semantics the commands rely on: assigning a SQL
 // text closes it (also for the same text); the text reaches the server as one batch with every
 // line break CR LF and one CR LF at its end; open takes the first result that has columns and
@@ -38,6 +51,12 @@ public:
     const QString& sql() const { return sql_; }
     // The batch as sent: the lines of the SQL text, each followed by CR LF.
     QString commandText() const;
+
+    // With declared fields, open binds them by name and the query's fields are these, in this
+    // order; columns of the result without a declared field are left out. Empty: the fields
+    // are the result's own columns.
+    void setFields(std::vector<FieldDef> fields);
+    const std::vector<FieldDef>& declaredFields() const { return declared_; }
 
     void execute();
     void open();
@@ -77,23 +96,31 @@ public:
 private:
     // Rows are kept column by column, each value in its own kind: integers and date-times
     // (milliseconds since the epoch, local time) as 64-bit integers, reals as doubles,
-    // decimals as scaled 128-bit integers, text as QString.
+    // decimals as scaled 128-bit integers, and the texts of a column one after the other in a
+    // single UTF-16 buffer with the end of each, so a million short texts are not a million
+    // allocations.
     struct Column {
         QString name;
-        FieldKind kind;
+        FieldKind kind = FieldKind::Text;
         int scale = 0;
+        short sqlType = 0; // the server's type, as ODBC names it
         std::vector<bool> nulls;
         std::vector<std::int64_t> integers;
         std::vector<double> reals;
         std::vector<Int128> decimals;
-        std::vector<QString> texts;
+        std::u16string textData;
+        std::vector<std::size_t> textEnds;
+
+        QStringView text(size_t row) const;
     };
 
     [[noreturn]] void fail(const QString& message) const;
     void run(bool wantRows);
+    void fetchValue(const OdbcHandle& stmt, unsigned short column, Column& into) const;
 
     Connection& connection_;
     QString name_;
+    std::vector<FieldDef> declared_;
     QString sql_;
     bool open_ = false;
     std::vector<Column> columns_;

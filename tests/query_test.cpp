@@ -120,3 +120,68 @@ TEST(Decimal, WritesItsDigitsExactly) {
     EXPECT_EQ((Decimal{123456789012, 4}.truncated()), 12345678);
     EXPECT_EQ((Decimal{-19, 1}.truncated()), -1);
 }
+
+TEST_F(QueryTest, DeclaredFieldsAreBoundByNameWithTheirKindRules) {
+    q1.setSql(QStringLiteral("CREATE DATABASE KUZ_Q_2"));
+    q1.execute();
+    q1.setSql(QStringLiteral("USE KUZ_Q_2\r\nCREATE TABLE T (I int, L bigint, D decimal(38,12), "
+                             "F float, S nvarchar(10), W datetime, B bit)\r\n"
+                             "INSERT INTO T VALUES (7, 8, 1.1234567895, 0.1, N'ğ', "
+                             "'2024-12-31 00:00:00', 1)\r\n"
+                             "INSERT INTO T VALUES (NULL, NULL, -2.0000000004, NULL, NULL, NULL, "
+                             "NULL)"));
+    q1.execute();
+    Query q11(connection, QStringLiteral("ADOQuery11"));
+    q11.setSql(QStringLiteral("SELECT * FROM T ORDER BY D DESC"));
+    // Declared in another order than the columns; L and B have no declared field.
+    q11.setFields({{QStringLiteral("S"), FieldKind::Text, 5},
+                   {QStringLiteral("F"), FieldKind::Decimal, 28, 9},
+                   {QStringLiteral("d"), FieldKind::Decimal, 28, 9},
+                   {QStringLiteral("W"), FieldKind::DateTime},
+                   {QStringLiteral("I"), FieldKind::Integer}});
+    q11.open();
+    ASSERT_EQ(q11.fieldCount(), 5);
+    EXPECT_EQ(q11.fieldName(0), QStringLiteral("S"));
+    EXPECT_EQ(q11.fieldName(2), QStringLiteral("d"));
+    EXPECT_EQ(q11.asText(QStringLiteral("S")), QStringLiteral("ğ"));
+    EXPECT_EQ(q11.asDecimal(1, 0).toString(), QStringLiteral("0.100000000"));
+    // Kept to the declared nine places, rounded half away from zero.
+    EXPECT_EQ(q11.asDecimal(2, 0).toString(), QStringLiteral("1.123456790"));
+    EXPECT_EQ(q11.asInt(QStringLiteral("I")), 7);
+    EXPECT_EQ(q11.asDateTime(QStringLiteral("W")).date(), QDate(2024, 12, 31));
+    EXPECT_THROW(q11.fieldIndex(QStringLiteral("L")), DbError);
+    EXPECT_EQ(q11.asDecimal(2, 1).toString(), QStringLiteral("-2.000000000"));
+    EXPECT_TRUE(q11.isNull(0, 1));
+    EXPECT_TRUE(q11.isNull(1, 1));
+    EXPECT_TRUE(q11.isNull(4, 1));
+    // A decimal column declared as a double: the double nearest to its digits.
+    q11.setFields({{QStringLiteral("D"), FieldKind::Real}});
+    q11.open();
+    EXPECT_DOUBLE_EQ(q11.asDouble(0, 0), 1.1234567895);
+
+    struct Case {
+        FieldDef field;
+        const char* message;
+    };
+    const Case refused[] = {
+        {{QStringLiteral("YOK"), FieldKind::Text}, "ADOQuery11: Field 'YOK' not found"},
+        {{QStringLiteral("i"), FieldKind::Integer}, "ADOQuery11: Duplicate field name 'i'"},
+        {{QStringLiteral("L"), FieldKind::Integer},
+         "ADOQuery11: Type mismatch for field 'L', expecting: Integer actual: Largeint"},
+        {{QStringLiteral("I"), FieldKind::Real},
+         "ADOQuery11: Type mismatch for field 'I', expecting: Float actual: Integer"},
+        {{QStringLiteral("S"), FieldKind::Decimal, 28, 9},
+         "ADOQuery11: Type mismatch for field 'S', expecting: BCD actual: WideString"},
+        {{QStringLiteral("W"), FieldKind::Text},
+         "ADOQuery11: Type mismatch for field 'W', expecting: WideString actual: DateTime"},
+        {{QStringLiteral("B"), FieldKind::Integer},
+         "ADOQuery11: Type mismatch for field 'B', expecting: Integer actual: Boolean"},
+    };
+    for (const Case& c : refused) {
+        q11.setFields({{QStringLiteral("I"), FieldKind::Integer}, c.field});
+        EXPECT_EQ(message([&] { q11.open(); }), c.message);
+        EXPECT_FALSE(q11.isOpen());
+    }
+    q1.setSql(QStringLiteral("USE master\r\nDROP DATABASE KUZ_Q_2"));
+    q1.execute();
+}
