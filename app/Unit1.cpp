@@ -133,9 +133,10 @@ TAxFirm1::TAxFirm1(QWidget* parent) : QMainWindow(parent) {
     // Until the first connect the connection holds a fixed address on this machine.
     ADOConnection1.setConnectionString(
         QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
-                       "Data Source=127.0.0.1\\KUZSQL;"));
+                       "Data Source=127.0.0.1;"));
     ADOConnection1.setConnectionTimeout(1);
     ADOConnection1.setAfterConnect([this] { ADOConnection1AfterConnect(); });
+    ADOQuery2.setFields(databaseListFields());
 
     loadSettings();
 }

@@ -25,6 +25,11 @@ QString databaseListStatement(const QString& pattern, bool showMasters) {
                                                "'KUZ_MASTERSB') ");
 }
 
+std::vector<FieldDef> databaseListFields() {
+    return {{QStringLiteral("name"), FieldKind::Text, 128},
+            {QStringLiteral("filename"), FieldKind::Text, 260}};
+}
+
 QString assembleConnectionString(const QString& prefix, const QString& user,
                                  const QString& password, const QString& server) {
     return prefix + QStringLiteral("User ID=") + quoteOleDbValue(user) +

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Query.h"
+
 #include <QString>
+#include <vector>
 
 namespace kuz {
 
@@ -13,6 +16,9 @@ QString presetDatabasePattern(int year);
 // doubled, so any pattern reads as typed; master, model, msdb and tempdb are never listed, the
 // three master databases only when showMasters is set. The statement ends in one blank.
 QString databaseListStatement(const QString& pattern, bool showMasters);
+
+// The database list query's declared fields: name (128 characters) and filename (260).
+std::vector<FieldDef> databaseListFields();
 
 // The connection string the connect command assembles: the prefix, then the user, the password
 // and the server. User and password are quoted where they need it, so the driver receives

@@ -645,7 +645,13 @@ void serveClient(int socket, Catalog& catalog, const ServerOptions& options) {
             }
             const std::string text = utf16leToUtf8(std::string_view(payload).substr(skip));
             log("BATCH " + session->database() + "\t" + escapeForLog(text));
-            session->execute(text, reply);
+            const auto denied = std::find_if(options.deny.begin(), options.deny.end(),
+                                             [&](auto& d) { return text.find(d) != text.npos; });
+            if (denied != options.deny.end())
+                reply.error(SqlError(
+                    229, "The SELECT permission was denied on the object '" + *denied + "'.", 14));
+            else
+                session->execute(text, reply);
             break;
         }
         case Attention: {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace standin {
 
@@ -28,6 +29,9 @@ struct ServerOptions {
     std::function<bool(const std::string& user, const std::string& password)> checkLogin;
     std::function<void(const std::string& line)> log; // empty: no log
     bool silent = false;                              // accept, never answer
+    // A batch holding one of these texts is refused as a permission error, for tests of what
+    // a client does when a statement it relies on fails.
+    std::vector<std::string> deny;
 };
 
 // Serves one client on a connected socket until it goes away: pre-login, login, then SQL

@@ -62,6 +62,7 @@ A loopback stand-in for Microsoft SQL Server (TDS 7.4) over SQLite files, for te
   --verbose             log one line per login and per batch (to standard error)
   --log FILE            write that log to FILE instead
   --silent              accept connections and never answer (for time-out tests)
+  --deny TEXT           refuse every batch holding TEXT with a permission error
   --exit-with-parent    stop when the process that started it ends
   --create-sample DIR   create a fresh data folder with the sample databases and exit
   --year YEAR           the current year of the sample data (default: this year)
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
     int port = 0, year = currentYear();
     bool verbose = false, silent = false;
     std::map<std::string, std::string> logins;
+    std::vector<std::string> deny;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&]() -> std::string {
@@ -115,6 +117,8 @@ int main(int argc, char** argv) {
             ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         } else if (a == "--silent")
             silent = true;
+        else if (a == "--deny")
+            deny.push_back(next());
         else if (a == "--create-sample")
             sampleFolder = next();
         else if (a == "--year")
@@ -146,6 +150,7 @@ int main(int argc, char** argv) {
             logStream.open(logFile, std::ios::app);
         standin::ServerOptions options;
         options.silent = silent;
+        options.deny = deny;
         options.checkLogin = [&logins](const std::string& user, const std::string& password) {
             auto it = logins.find(user);
             return it != logins.end() && it->second == password;

@@ -6,6 +6,7 @@
 #include "support/TestFolders.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -45,8 +46,8 @@ class ConnectTest : public QObject {
 
 private slots:
     void initTestCase() {
-        server =
-            std::make_unique<StandinServer>(std::vector<std::string>{"--login", "kuz:a;b=c\"d"});
+        server = std::make_unique<StandinServer>(
+            std::vector<std::string>{"--login", "kuz:a;b=c\"d", "--deny", "KUZ_DENIED"});
     }
     void cleanupTestCase() { server.reset(); }
 
@@ -126,6 +127,49 @@ private slots:
         press(window->Button5);
         QCOMPARE(listed().size(), 4);
         QCOMPARE(window->statusText(), QStringLiteral("4"));
+    }
+
+    void aRefusedSettingsWriteLeavesTheConnectionOpenAndTheListEmpty() {
+        ImmutableFolder locked(dir->path());
+        ErrorBoxCatcher box;
+        press(window->Button5);
+        QTRY_COMPARE(box.count, 1);
+        QVERIFY(box.text.startsWith(u"Unable to write to "_qs));
+        QVERIFY(window->ADOConnection1.isOpen());
+        QCOMPARE(window->statusText(), QStringLiteral("master"));
+        QCOMPARE(window->CheckListBox1->count(), 0);
+        QCOMPARE(window->Button5->text(), QStringLiteral("Bağlan"));
+    }
+
+    void aRefusedListStatementEndsConnectAndReloadWithAnEmptyList() {
+        window->Edit8->setText(QStringLiteral("KUZ_DENIED%"));
+        ErrorBoxCatcher box;
+        press(window->Button5);
+        QTRY_COMPARE(box.count, 1);
+        QVERIFY(box.text.startsWith(u"The SELECT permission was denied"_qs));
+        QVERIFY(window->ADOConnection1.isOpen());
+        QVERIFY(std::filesystem::exists(*dir / "KUZUtilSQL.INI")); // written before the list
+        QCOMPARE(window->CheckListBox1->count(), 0);
+        QCOMPARE(window->Button5->text(), QStringLiteral("Bağlan"));
+
+        window->Edit8->setText(u"KUZ_%_"_qs + year);
+        press(window->Button2);
+        QCOMPARE(window->CheckListBox1->count(), 4);
+        window->Edit8->setText(QStringLiteral("KUZ_DENIED%"));
+        press(window->Button2);
+        QTRY_COMPARE(box.count, 2);
+        QCOMPARE(window->CheckListBox1->count(), 0); // emptied before the statement ran
+    }
+
+    void reloadBeforeAnyConnectTriesTheLocalAddressAndFailsAtOnce() {
+        ErrorBoxCatcher box;
+        QElapsedTimer clock;
+        clock.start();
+        press(window->Button2);
+        QTRY_COMPARE(box.count, 1);
+        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!window->ADOConnection1.isOpen());
+        QCOMPARE(window->CheckListBox1->count(), 0);
     }
 
     void aPasswordWithSeparatorsReachesTheServerAsTyped() {
