@@ -4,7 +4,9 @@
 #include "BusyCursor.h"
 #include "DatabaseList.h"
 #include "ErrorBox.h"
+#include "Forms3.h"
 #include "Settings.h"
+#include "Unit2.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -137,6 +139,9 @@ TAxFirm1::TAxFirm1(QWidget* parent) : QMainWindow(parent) {
     ADOConnection1.setConnectionTimeout(1);
     ADOConnection1.setAfterConnect([this] { ADOConnection1AfterConnect(); });
     ADOQuery2.setFields(databaseListFields());
+
+    Form2 = std::make_unique<TForm2>(ADOQuery1);
+    Form3 = std::make_unique<TForm3>();
 
     loadSettings();
 }
@@ -414,15 +419,47 @@ void TAxFirm1::fillDatabaseList() {
 void TAxFirm1::ADOConnection1AfterConnect() {
     setStatusText(ADOConnection1.currentDatabase());
 }
-void TAxFirm1::YeniClick() {}
-void TAxFirm1::AcClick() {}
-void TAxFirm1::KaydetClick() {}
+void TAxFirm1::YeniClick() {
+    memo().clear();
+    scriptEncoding = ScriptEncoding::Cp1254;
+}
+
+void TAxFirm1::AcClick() {
+    if (!OpenDialog1.execute(this))
+        return;
+    const Script script = readScript(OpenDialog1.fileName.toStdString());
+    memo().replace(script.text);
+    scriptEncoding = script.encoding;
+}
+
+void TAxFirm1::KaydetClick() {
+    if (!OpenDialog1.fileName.isEmpty())
+        SaveDialog1.fileName = OpenDialog1.fileName;
+    if (!SaveDialog1.execute(this))
+        return;
+    writeScript(SaveDialog1.fileName.toStdString(), memo().text(), scriptEncoding);
+}
 void TAxFirm1::CheckListBox1Click() {}
 void TAxFirm1::Edit9Change() {}
 void TAxFirm1::DBGrid2DblClick() {}
 void TAxFirm1::BitBtn1Click() {}
-void TAxFirm1::Button4Click() {}
-void TAxFirm1::Button3Click() {}
+void TAxFirm1::Button4Click() {
+    cursor::setBusy();
+    ADOQuery1.setSql(memo().text());
+    ADOQuery1.open();
+    cursor::setDefault();
+    Form2->show();
+    Form2->raise();
+    Form2->activateWindow();
+}
+
+void TAxFirm1::Button3Click() {
+    cursor::setBusy();
+    ADOQuery1.setSql(memo().text());
+    ADOQuery1.execute();
+    setStatusText(ADOConnection1.currentDatabase());
+    cursor::setDefault();
+}
 void TAxFirm1::EdefterSiff() {}
 void TAxFirm1::efatsifre() {}
 void TAxFirm1::BitBtn2Click() {}

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "Connection.h"
+#include "FileDialog.h"
 #include "Query.h"
+#include "ScriptFile.h"
+#include "ScriptMemo.h"
 
 #include <QMainWindow>
 #include <QTimer>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -22,6 +26,8 @@ class QAction;
 namespace kuz {
 
 class Anchors;
+class TForm2;
+class TForm3;
 
 // The main window: every box the user fills in and every command button. Controls carry the
 // names the rest of the program knows them by, as members and as objectName. The window only
@@ -99,6 +105,19 @@ public:
     Query ADOQuery2{ADOConnection1, QStringLiteral("ADOQuery2")};
     Query ADOQuery3{ADOConnection1, QStringLiteral("ADOQuery3")};
     Query ADOQuery11{ADOConnection1, QStringLiteral("ADOQuery11")};
+
+    FileDialog OpenDialog1{FileDialog::Kind::Open};
+    FileDialog SaveDialog1{FileDialog::Kind::Save};
+
+    // The result window over ADOQuery1 and the grid window over ADOQuery11, created hidden
+    // after this window.
+    std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm3> Form3;
+
+    // The script memo's operations.
+    ScriptMemo memo() const { return ScriptMemo(Memo1); }
+    // The encoding the script was opened in; Save writes it back the same way.
+    ScriptEncoding scriptEncoding = ScriptEncoding::Cp1254;
 
 public slots:
     void Button5Click();

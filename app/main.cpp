@@ -1,17 +1,13 @@
 #include "ErrorBox.h"
-#include "Forms3.h"
 #include "KuzApplication.h"
 #include "Unit1.h"
-#include "Unit2.h"
 
 #include <exception>
 
 namespace {
 
 int run(kuz::KuzApplication& app) {
-    kuz::TAxFirm1 AxFirm1;
-    kuz::TForm2 Form2;
-    kuz::TForm3 Form3;
+    kuz::TAxFirm1 AxFirm1; // creates the result and grid windows, hidden
     AxFirm1.show();
     return app.exec();
 }

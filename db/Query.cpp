@@ -103,10 +103,13 @@ QString Query::commandText() const {
 }
 
 void Query::close() {
+    const bool wasOpen = open_;
     open_ = false;
     columns_.clear();
     rows_ = 0;
     current_ = 0;
+    if (wasOpen)
+        emit notifier_.changed();
 }
 
 void Query::execute() {
@@ -322,6 +325,7 @@ void Query::run(bool wantRows) {
     rows_ = rows;
     current_ = 0;
     open_ = true;
+    emit notifier_.changed();
 }
 
 void Query::fetchValue(const OdbcHandle& stmt, unsigned short n, Column& c) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QueryNotifier.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -61,6 +63,8 @@ public:
     void execute();
     void open();
     void close();
+    // Signals changed() whenever the query opens or closes.
+    QueryNotifier& notifier() { return notifier_; }
     bool isOpen() const { return open_; }
 
     qsizetype recordCount() const { return rows_; }
@@ -126,6 +130,7 @@ private:
     std::vector<Column> columns_;
     qsizetype rows_ = 0;
     qsizetype current_ = 0;
+    QueryNotifier notifier_;
 };
 
 } // namespace kuz
