@@ -1,11 +1,15 @@
 #include "Unit1.h"
 
 #include "Anchors.h"
+#include "BatchRun.h"
 #include "BusyCursor.h"
 #include "DatabaseList.h"
 #include "ErrorBox.h"
 #include "Forms3.h"
+#include "PreparedStatements.h"
+#include "QueryModel.h"
 #include "Settings.h"
+#include "TableList.h"
 #include "Unit2.h"
 
 #include <QCheckBox>
@@ -19,6 +23,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -26,6 +31,28 @@
 #include <QVBoxLayout>
 
 namespace kuz {
+namespace {
+
+// Hands a double click on a widget to a command.
+class DoubleClickFilter : public QObject {
+public:
+    DoubleClickFilter(QObject* parent, std::function<void()> command)
+        : QObject(parent), command_(std::move(command)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            command_();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> command_;
+};
+
+} // namespace
 namespace {
 
 // Sizes and positions are those of the design at 96 dots per inch with "MS Sans Serif";
@@ -116,6 +143,11 @@ TAxFirm1::TAxFirm1(QWidget* parent) : QMainWindow(parent) {
     statusLabel_ = new QLabel(StatusBar1);
     statusLabel_->setObjectName(QStringLiteral("StatusText"));
     StatusBar1->addWidget(statusLabel_, 1);
+    batchProgress_ = new QProgressBar(StatusBar1);
+    batchProgress_->setObjectName(QStringLiteral("BatchProgress"));
+    batchProgress_->setFixedWidth(260);
+    batchProgress_->hide();
+    StatusBar1->addPermanentWidget(batchProgress_);
     setStatusBar(StatusBar1);
 
     PageControl1->setCurrentIndex(0);
@@ -141,6 +173,11 @@ TAxFirm1::TAxFirm1(QWidget* parent) : QMainWindow(parent) {
     ADOQuery2.setFields(databaseListFields());
 
     Form2 = std::make_unique<TForm2>(ADOQuery1);
+    DataSource3 = std::make_unique<QueryModel>(ADOQuery3);
+    DataSource3->setObjectName(QStringLiteral("DataSource3"));
+    DBGrid2->setModel(DataSource3.get());
+    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { ADOQuery3.setPosition(current.row()); });
     Form3 = std::make_unique<TForm3>();
 
     loadSettings();
@@ -300,7 +337,9 @@ void TAxFirm1::bindEvents() {
     connect(k1, &QAction::triggered, this, &QWidget::close);
     connect(CheckListBox1, &QListWidget::itemClicked, this, &TAxFirm1::CheckListBox1Click);
     connect(Edit9, &QLineEdit::textChanged, this, &TAxFirm1::Edit9Change);
-    connect(DBGrid2, &QTableView::doubleClicked, this, &TAxFirm1::DBGrid2DblClick);
+    // Any double click on the table list counts, on a row or not, as on the original grid.
+    DBGrid2->viewport()->installEventFilter(
+        new DoubleClickFilter(DBGrid2, [this] { DBGrid2DblClick(); }));
     connect(BitBtn1, &QPushButton::clicked, this, &TAxFirm1::BitBtn1Click);
     connect(Button4, &QPushButton::clicked, this, &TAxFirm1::Button4Click);
     connect(Button3, &QPushButton::clicked, this, &TAxFirm1::Button3Click);
@@ -439,10 +478,78 @@ void TAxFirm1::KaydetClick() {
         return;
     writeScript(SaveDialog1.fileName.toStdString(), memo().text(), scriptEncoding);
 }
-void TAxFirm1::CheckListBox1Click() {}
-void TAxFirm1::Edit9Change() {}
-void TAxFirm1::DBGrid2DblClick() {}
-void TAxFirm1::BitBtn1Click() {}
+void TAxFirm1::CheckListBox1Click() {
+    for (int i = 0; i < CheckListBox1->count(); ++i) {
+        if (CheckListBox1->item(i)->checkState() != Qt::Checked)
+            continue;
+        ADOQuery1.setSql(useStatement(CheckListBox1->item(i)->text()));
+        ADOQuery1.execute();
+        setStatusText(ADOConnection1.currentDatabase());
+    }
+    ADOQuery3.setSql(tableListStatement(Edit9->text()));
+    ADOQuery3.open();
+}
+
+void TAxFirm1::Edit9Change() {
+    ADOQuery3.setSql(tableListStatement(Edit9->text()));
+    ADOQuery3.open();
+}
+
+void TAxFirm1::DBGrid2DblClick() {
+    memo().appendLine(selectAllLine(ADOQuery3.asText(QStringLiteral("name"))));
+}
+
+namespace {
+
+// The batch run's view of the main window.
+class WindowBatchTarget : public BatchTarget {
+public:
+    WindowBatchTarget(TAxFirm1& w, QProgressBar& progress) : w_(w), progress_(progress) {}
+    ~WindowBatchTarget() override { progress_.hide(); }
+
+    int itemCount() const override { return w_.CheckListBox1->count(); }
+    QString itemText(int i) const override { return w_.CheckListBox1->item(i)->text(); }
+    bool isChecked(int i) const override {
+        return w_.CheckListBox1->item(i)->checkState() == Qt::Checked;
+    }
+    void uncheck(int i) override { w_.CheckListBox1->item(i)->setCheckState(Qt::Unchecked); }
+    QString scriptText() const override { return w_.memo().text(); }
+    void runCommand(const QString& text) override {
+        w_.ADOQuery1.setSql(text);
+        w_.ADOQuery1.execute();
+    }
+    bool detailBox() const override { return w_.CheckBox2->isChecked(); }
+    bool summaryBox() const override { return w_.CheckBox3->isChecked(); }
+    void detailReport() override { w_.DEMDetayli(); }
+    void summaryReport() override { w_.DEMOzet(); }
+    QString currentDatabase() const override { return w_.ADOConnection1.currentDatabase(); }
+    void setStatusText(const QString& text) override {
+        w_.setStatusText(text);
+        w_.StatusBar1->repaint();
+    }
+    void showProgress(int done, int total, const QString& database) override {
+        // The bar carries the progress, so the status text keeps naming the last database
+        // that completed, also when this one fails.
+        progress_.setRange(0, total);
+        progress_.setValue(done);
+        progress_.setFormat(QStringLiteral("%1 / %2  %3").arg(done + 1).arg(total).arg(database));
+        progress_.show();
+        w_.StatusBar1->repaint();
+    }
+    void setBusyCursor() override { cursor::setBusy(); }
+    void setDefaultCursor() override { cursor::setDefault(); }
+
+private:
+    TAxFirm1& w_;
+    QProgressBar& progress_;
+};
+
+} // namespace
+
+void TAxFirm1::BitBtn1Click() {
+    WindowBatchTarget target(*this, *batchProgress_);
+    runBatch(target);
+}
 void TAxFirm1::Button4Click() {
     cursor::setBusy();
     ADOQuery1.setSql(memo().text());
@@ -460,9 +567,20 @@ void TAxFirm1::Button3Click() {
     setStatusText(ADOConnection1.currentDatabase());
     cursor::setDefault();
 }
-void TAxFirm1::EdefterSiff() {}
-void TAxFirm1::efatsifre() {}
-void TAxFirm1::BitBtn2Click() {}
+void TAxFirm1::EdefterSiff() {
+    memo().clear();
+    memo().appendLine(eLedgerSettingsStatement());
+}
+
+void TAxFirm1::efatsifre() {
+    memo().clear();
+    memo().appendLine(eInvoiceSettingsStatement());
+}
+
+void TAxFirm1::BitBtn2Click() {
+    memo().clear();
+    memo().appendLine(voucherLinesStatement(Edit10->text()));
+}
 void TAxFirm1::DEMDetayli() {}
 void TAxFirm1::DEMOzet() {}
 

@@ -22,10 +22,12 @@ class QStatusBar;
 class QTabWidget;
 class QTableView;
 class QAction;
+class QProgressBar;
 
 namespace kuz {
 
 class Anchors;
+class QueryModel;
 class TForm2;
 class TForm3;
 
@@ -106,6 +108,9 @@ public:
     Query ADOQuery3{ADOConnection1, QStringLiteral("ADOQuery3")};
     Query ADOQuery11{ADOConnection1, QStringLiteral("ADOQuery11")};
 
+    // The table list's data source over ADOQuery3; it dies before the query it reads.
+    std::unique_ptr<QueryModel> DataSource3;
+
     FileDialog OpenDialog1{FileDialog::Kind::Open};
     FileDialog SaveDialog1{FileDialog::Kind::Save};
 
@@ -157,6 +162,7 @@ private:
     void FormClose();
 
     QLabel* statusLabel_ = nullptr;
+    QProgressBar* batchProgress_ = nullptr;
     Anchors* sqlPageAnchors_ = nullptr;
 };
 

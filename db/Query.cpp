@@ -425,10 +425,14 @@ int Query::fieldIndex(const QString& name) const {
 }
 
 bool Query::isNull(int field, qsizetype row) const {
+    if (row < 0 || row >= rows_)
+        return true; // no current record: every field reads as empty
     return columns_[static_cast<size_t>(field)].nulls[static_cast<size_t>(row)];
 }
 
 QString Query::asText(int field, qsizetype row) const {
+    if (row < 0 || row >= rows_)
+        return {};
     const Column& c = columns_[static_cast<size_t>(field)];
     const auto r = static_cast<size_t>(row);
     if (c.nulls[r])
@@ -449,6 +453,8 @@ QString Query::asText(int field, qsizetype row) const {
 }
 
 std::int64_t Query::asInt64(int field, qsizetype row) const {
+    if (row < 0 || row >= rows_)
+        return 0;
     const Column& c = columns_[static_cast<size_t>(field)];
     const auto r = static_cast<size_t>(row);
     if (c.nulls[r])
@@ -481,6 +487,8 @@ int Query::asInt(const QString& field) const {
 }
 
 double Query::asDouble(int field, qsizetype row) const {
+    if (row < 0 || row >= rows_)
+        return 0;
     const Column& c = columns_[static_cast<size_t>(field)];
     const auto r = static_cast<size_t>(row);
     if (c.nulls[r])
@@ -506,6 +514,8 @@ double Query::asDouble(int field, qsizetype row) const {
 }
 
 Decimal Query::asDecimal(int field, qsizetype row) const {
+    if (row < 0 || row >= rows_)
+        return Decimal{0, columns_[static_cast<size_t>(field)].scale};
     const Column& c = columns_[static_cast<size_t>(field)];
     const auto r = static_cast<size_t>(row);
     if (c.kind == FieldKind::Decimal)
@@ -516,6 +526,8 @@ Decimal Query::asDecimal(int field, qsizetype row) const {
 }
 
 QDateTime Query::asDateTime(int field, qsizetype row) const {
+    if (row < 0 || row >= rows_)
+        return {};
     const Column& c = columns_[static_cast<size_t>(field)];
     const auto r = static_cast<size_t>(row);
     if (c.kind != FieldKind::DateTime)
