@@ -72,8 +72,11 @@ QVariant QueryModel::headerData(int section, Qt::Orientation orientation, int ro
         return {};
     if (orientation == Qt::Vertical)
         return QString();
-    if (!fixedFields_.isEmpty())
+    if (!fixedFields_.isEmpty()) {
+        if (section < captions_.size() && !captions_[section].isEmpty())
+            return captions_[section];
         return section < fixedFields_.size() ? fixedFields_[section] : QString();
+    }
     const int field = fieldOf(section);
     return field >= 0 ? query_.fieldName(field) : QString();
 }

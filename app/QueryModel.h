@@ -22,6 +22,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     Query& query() const { return query_; }
+    // Titles for the fixed columns; an empty one shows the field's name.
+    void setCaptions(QStringList captions) { captions_ = std::move(captions); }
     // The query's field shown in a column, or -1.
     int fieldOf(int column) const;
 
@@ -30,6 +32,7 @@ private:
 
     Query& query_;
     QStringList fixedFields_;
+    QStringList captions_;
     std::vector<int> fieldOfColumn_;
 };
 

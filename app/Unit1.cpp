@@ -1,6 +1,8 @@
 #include "Unit1.h"
 
 #include "Anchors.h"
+#include "AssetSheet.h"
+#include "AssetStatements.h"
 #include "BatchRun.h"
 #include "BusyCursor.h"
 #include "DatabaseList.h"
@@ -8,6 +10,7 @@
 #include "Forms3.h"
 #include "PreparedStatements.h"
 #include "QueryModel.h"
+#include "ReportCommand.h"
 #include "Settings.h"
 #include "TableList.h"
 #include "Unit2.h"
@@ -29,6 +32,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <filesystem>
 
 namespace kuz {
 namespace {
@@ -178,7 +182,8 @@ TAxFirm1::TAxFirm1(QWidget* parent) : QMainWindow(parent) {
     DBGrid2->setModel(DataSource3.get());
     connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { ADOQuery3.setPosition(current.row()); });
-    Form3 = std::make_unique<TForm3>();
+    ADOQuery11.setFields(assetReportFields());
+    Form3 = std::make_unique<TForm3>(ADOQuery11);
 
     loadSettings();
 }
@@ -581,7 +586,42 @@ void TAxFirm1::BitBtn2Click() {
     memo().clear();
     memo().appendLine(voucherLinesStatement(Edit10->text()));
 }
-void TAxFirm1::DEMDetayli() {}
-void TAxFirm1::DEMOzet() {}
+namespace {
+
+// A report command's view of the main window.
+class WindowReportTarget : public ReportTarget {
+public:
+    explicit WindowReportTarget(TAxFirm1& w) : w_(w) {}
+    void setScript(const QString& text) override { w_.memo().replace(text); }
+    void runBatch() override { w_.BitBtn1Click(); }
+    void openAndExport(const QString& statement, const QString& fileSuffix) override {
+        w_.ADOQuery11.setSql(statement);
+        w_.ADOQuery11.open();
+        exportAssetWorkbook(w_.ADOQuery11, [&] {
+            return workbookPath(std::filesystem::current_path(),
+                                w_.ADOConnection1.currentDatabase(), fileSuffix);
+        });
+    }
+    void showGridWindow() override {
+        w_.Form3->show();
+        w_.Form3->raise();
+        w_.Form3->activateWindow();
+    }
+
+private:
+    TAxFirm1& w_;
+};
+
+} // namespace
+
+void TAxFirm1::DEMDetayli() {
+    WindowReportTarget target(*this);
+    runReportCommand(target, AssetReport::Detail, CheckBox2->isChecked(), Edit10->text());
+}
+
+void TAxFirm1::DEMOzet() {
+    WindowReportTarget target(*this);
+    runReportCommand(target, AssetReport::Summary, CheckBox3->isChecked(), Edit10->text());
+}
 
 } // namespace kuz

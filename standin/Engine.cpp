@@ -142,7 +142,10 @@ struct ValueSurvey {
     std::int64_t minInt = 0, maxInt = 0;
     size_t maxText = 0, maxBlob = 0;
 
+    size_t seen = 0; // values looked at, NULLs included
+
     void add(const Value& v) {
+        ++seen;
         if (const auto* i = std::get_if<std::int64_t>(&v)) {
             minInt = integer ? std::min(minInt, *i) : *i;
             maxInt = integer ? std::max(maxInt, *i) : *i;
@@ -720,6 +723,20 @@ void Session::runStatement(const Statement& statement, ResultSink& sink) {
     }
 }
 
+namespace {
+
+// Whether the statement gives the column as a text literal: 'x' AS name.
+bool literalTextColumn(const std::vector<const Token*>& w, const std::string& name) {
+    for (size_t i = 0; i + 2 < w.size(); ++i)
+        if (w[i]->kind == Token::String && w[i + 1]->isWord("AS") &&
+            toUpperAscii(w[i + 2]->kind == Token::QuotedName ? w[i + 2]->value : w[i + 2]->text) ==
+                toUpperAscii(name))
+            return true;
+    return false;
+}
+
+} // namespace
+
 void Session::runSql(const Statement& statement, ResultSink& sink) {
     const std::string sql = translate(statement);
     if (needsDatabaseList_) {
@@ -783,11 +800,17 @@ void Session::runSql(const Statement& statement, ResultSink& sink) {
         if (rc != SQLITE_DONE)
             throw fail();
         const auto& schema = schemaColumns();
+        const bool empty = surveys[0].seen == 0;
         for (size_t k = 0; k < untyped.size(); ++k) {
             Column& c = columns[untyped[k]];
             auto it = schema.find(toUpperAscii(c.name));
             c.type = surveys[k].choose(it == schema.end() ? std::nullopt
                                                           : std::optional<ColumnType>(it->second));
+            // With no rows there is nothing to look at: a column given as a text literal
+            // ("'1' AS DONEM") is text, any other unnamed expression a float.
+            if (empty && it == schema.end())
+                c.type = literalTextColumn(w, c.name) ? ColumnType{SqlType::NVarChar, 0, 0, 30}
+                                                      : ColumnType{SqlType::Float, 0, 0, 0};
         }
         replay = readOnly;
         if (replay)
