@@ -91,11 +91,11 @@ TForm3::TForm3(Query& ADOQuery11, QWidget* parent) : QWidget(parent, Qt::Window)
 
 TForm3::~TForm3() = default;
 
-void TForm3::showColumnMenu(const QPoint& at) {
-    QMenu menu(this);
+std::unique_ptr<QMenu> TForm3::columnMenu() {
+    auto menu = std::make_unique<QMenu>(this);
     for (size_t c = 0; c < columns().size(); ++c) {
         const int section = static_cast<int>(c);
-        QAction* action = menu.addAction(
+        QAction* action = menu->addAction(
             DataSource1->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString());
         action->setCheckable(true);
         action->setChecked(!cxGrid1DBTableView1->isColumnHidden(section));
@@ -103,7 +103,11 @@ void TForm3::showColumnMenu(const QPoint& at) {
             cxGrid1DBTableView1->setColumnHidden(section, !shown);
         });
     }
-    menu.exec(cxGrid1DBTableView1->horizontalHeader()->mapToGlobal(at));
+    return menu;
+}
+
+void TForm3::showColumnMenu(const QPoint& at) {
+    columnMenu()->exec(cxGrid1DBTableView1->horizontalHeader()->mapToGlobal(at));
 }
 
 void TForm3::fitRows() {

@@ -2,8 +2,10 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 
 class QLabel;
+class QMenu;
 class QTableView;
 
 namespace kuz {
@@ -31,6 +33,9 @@ public:
     QueryModel* DataSource1 = nullptr;
     QTableView* cxGrid1DBTableView1 = nullptr;
     QLabel* cxGrid1Footer = nullptr;
+
+    // The header's column list: one checkable entry per column, checked when shown.
+    std::unique_ptr<QMenu> columnMenu();
 
 private:
     void showColumnMenu(const QPoint& at);

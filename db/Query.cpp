@@ -76,8 +76,24 @@ std::int64_t Decimal::truncated() const {
 }
 
 double Decimal::toDouble() const {
-    // Through the text, so the double is the one nearest to the exact value.
-    return toString().toDouble();
+    // Through the decimal's digits, so the double is the one nearest to the exact value.
+    char text[64];
+    char* end = text + sizeof text;
+    char* p = end;
+    Int128 v = scaled < 0 ? -scaled : scaled;
+    int digits = 0;
+    do {
+        if (digits == scale && scale > 0)
+            *--p = '.';
+        *--p = static_cast<char>('0' + static_cast<int>(v % 10));
+        v /= 10;
+        ++digits;
+    } while (v != 0 || digits <= scale);
+    if (scaled < 0)
+        *--p = '-';
+    double out = 0;
+    std::from_chars(p, end, out);
+    return out;
 }
 
 Query::Query(Connection& connection, QString name)
