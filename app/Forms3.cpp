@@ -1,5 +1,6 @@
 #include "Forms3.h"
 
+#include "GridStyle.h"
 #include "Query.h"
 #include "QueryModel.h"
 
@@ -10,12 +11,6 @@
 #include <QVBoxLayout>
 
 namespace kuz {
-namespace {
-
-constexpr int fittedRowLimit = 2000;
-
-} // namespace
-
 const std::vector<TForm3::Column>& TForm3::columns() {
     static const std::vector<Column> list = {
         {u"DMKKOD"_qs, u"KOD"_qs, 196, false},
@@ -63,14 +58,8 @@ TForm3::TForm3(Query& ADOQuery11, QWidget* parent) : QWidget(parent, Qt::Window)
     cxGrid1DBTableView1 = new QTableView(this);
     cxGrid1DBTableView1->setObjectName(QStringLiteral("cxGrid1DBTableView1"));
     cxGrid1DBTableView1->setModel(DataSource1);
-    cxGrid1DBTableView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    cxGrid1DBTableView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    cxGrid1DBTableView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    cxGrid1DBTableView1->setWordWrap(true);
-    cxGrid1DBTableView1->verticalHeader()->setMinimumWidth(11);
-    cxGrid1DBTableView1->verticalHeader()->setDefaultSectionSize(17);
+    grid::styleTableView(cxGrid1DBTableView1);
     QHeaderView* header = cxGrid1DBTableView1->horizontalHeader();
-    header->setDefaultAlignment(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap));
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header, &QWidget::customContextMenuRequested, this, &TForm3::showColumnMenu);
     for (size_t c = 0; c < columns().size(); ++c) {
@@ -80,11 +69,7 @@ TForm3::TForm3(Query& ADOQuery11, QWidget* parent) : QWidget(parent, Qt::Window)
         cxGrid1DBTableView1->setColumnHidden(section, columns()[c].hidden);
     }
     layout->addWidget(cxGrid1DBTableView1, 1);
-    // The footer row: shown, with no summary items.
-    cxGrid1Footer = new QLabel(this);
-    cxGrid1Footer->setObjectName(QStringLiteral("cxGrid1Footer"));
-    cxGrid1Footer->setFixedHeight(19);
-    cxGrid1Footer->setFrameShape(QFrame::StyledPanel);
+    cxGrid1Footer = grid::addFooter(this);
     layout->addWidget(cxGrid1Footer);
     connect(DataSource1, &QAbstractItemModel::modelReset, this, &TForm3::fitRows);
 }
@@ -111,8 +96,7 @@ void TForm3::showColumnMenu(const QPoint& at) {
 }
 
 void TForm3::fitRows() {
-    if (DataSource1->rowCount() <= fittedRowLimit)
-        cxGrid1DBTableView1->resizeRowsToContents();
+    grid::fitRows(cxGrid1DBTableView1);
 }
 
 } // namespace kuz

@@ -1,5 +1,6 @@
 #include "Unit2.h"
 
+#include "GridStyle.h"
 #include "Query.h"
 #include "QueryModel.h"
 
@@ -10,21 +11,6 @@
 #include <QVBoxLayout>
 
 namespace kuz {
-namespace {
-
-// Row heights are fitted to their text only for results a user can read through; a huge
-// result keeps the default height rather than measuring every row.
-constexpr int fittedRowLimit = 2000;
-
-void styleGrid(QTableView* grid) {
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->verticalHeader()->setMinimumWidth(11);
-    grid->verticalHeader()->setDefaultSectionSize(17);
-    grid->setShowGrid(true);
-}
-
-} // namespace
 
 const QStringList TForm2::lowerGridFields = {
     QStringLiteral("MUHHAREVRAKTAR"), QStringLiteral("MUHHARACIKLAMA"),
@@ -55,7 +41,7 @@ TForm2::TForm2(Query& ADOQuery1, QWidget* parent) : QWidget(parent, Qt::Window) 
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setMinimumHeight(273);
     DBGrid1->setModel(DataSource1);
-    styleGrid(DBGrid1);
+    grid::styleReadOnly(DBGrid1);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(DBGrid1, 1);
 
@@ -68,20 +54,12 @@ TForm2::TForm2(Query& ADOQuery1, QWidget* parent) : QWidget(parent, Qt::Window) 
     cxGrid1DBTableView1 = new QTableView(cxGrid1);
     cxGrid1DBTableView1->setObjectName(QStringLiteral("cxGrid1DBTableView1"));
     cxGrid1DBTableView1->setModel(lowerModel_);
-    styleGrid(cxGrid1DBTableView1);
-    cxGrid1DBTableView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    cxGrid1DBTableView1->setWordWrap(true);
-    cxGrid1DBTableView1->horizontalHeader()->setDefaultAlignment(
-        Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap));
+    grid::styleTableView(cxGrid1DBTableView1);
     const int widths[] = {95, 163, 111, 131, 97, 98};
     for (int c = 0; c < 6; ++c)
         cxGrid1DBTableView1->setColumnWidth(c, widths[c]);
     lower->addWidget(cxGrid1DBTableView1, 1);
-    // The footer row: shown, with no summary items.
-    cxGrid1Footer = new QLabel(cxGrid1);
-    cxGrid1Footer->setObjectName(QStringLiteral("cxGrid1Footer"));
-    cxGrid1Footer->setFixedHeight(19);
-    cxGrid1Footer->setFrameShape(QFrame::StyledPanel);
+    cxGrid1Footer = grid::addFooter(cxGrid1);
     lower->addWidget(cxGrid1Footer);
     layout->addWidget(cxGrid1);
 
@@ -112,8 +90,7 @@ void TForm2::followCurrentRow(QTableView* from, QTableView* to, int row) {
 }
 
 void TForm2::fitRows() {
-    if (lowerModel_->rowCount() <= fittedRowLimit)
-        cxGrid1DBTableView1->resizeRowsToContents();
+    grid::fitRows(cxGrid1DBTableView1);
 }
 
 } // namespace kuz

@@ -54,18 +54,31 @@ bool parseScaled(const char* text, int scale, Int128& out) {
 
 } // namespace
 
-QString Decimal::toString() const {
-    Int128 v = scaled < 0 ? -scaled : scaled;
-    QString digits;
+namespace {
+
+// The decimal's digits with its point, into the end of a buffer; returns where they begin.
+char* writeDigits(const Decimal& d, char* end) {
+    char* p = end;
+    Int128 v = d.scaled < 0 ? -d.scaled : d.scaled;
+    int digits = 0;
     do {
-        digits.prepend(QChar(u'0' + static_cast<int>(v % 10)));
+        if (digits == d.scale && d.scale > 0)
+            *--p = '.';
+        *--p = static_cast<char>('0' + static_cast<int>(v % 10));
         v /= 10;
-    } while (v != 0);
-    while (digits.size() <= scale)
-        digits.prepend(u'0');
-    if (scale > 0)
-        digits.insert(digits.size() - scale, u'.');
-    return scaled < 0 ? u'-' + digits : digits;
+        ++digits;
+    } while (v != 0 || digits <= d.scale);
+    if (d.scaled < 0)
+        *--p = '-';
+    return p;
+}
+
+} // namespace
+
+QString Decimal::toString() const {
+    char text[64];
+    const char* begin = writeDigits(*this, text + sizeof text);
+    return QString::fromLatin1(begin, text + sizeof text - begin);
 }
 
 std::int64_t Decimal::truncated() const {
@@ -76,23 +89,10 @@ std::int64_t Decimal::truncated() const {
 }
 
 double Decimal::toDouble() const {
-    // Through the decimal's digits, so the double is the one nearest to the exact value.
+    // Through the digits, so the double is the one nearest to the exact value.
     char text[64];
-    char* end = text + sizeof text;
-    char* p = end;
-    Int128 v = scaled < 0 ? -scaled : scaled;
-    int digits = 0;
-    do {
-        if (digits == scale && scale > 0)
-            *--p = '.';
-        *--p = static_cast<char>('0' + static_cast<int>(v % 10));
-        v /= 10;
-        ++digits;
-    } while (v != 0 || digits <= scale);
-    if (scaled < 0)
-        *--p = '-';
     double out = 0;
-    std::from_chars(p, end, out);
+    std::from_chars(writeDigits(*this, text + sizeof text), text + sizeof text, out);
     return out;
 }
 
@@ -495,10 +495,11 @@ std::int64_t Query::asInt64(int field, qsizetype row) const {
     fail(QStringLiteral("Field '%1' is not an integer").arg(c.name));
 }
 
-int Query::asInt(const QString& field) const {
-    const std::int64_t v = asInt64(fieldIndex(field), current_);
+int Query::asInt(int field, qsizetype row) const {
+    const std::int64_t v = asInt64(field, row);
     if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-        fail(QStringLiteral("The value of field '%1' does not fit an integer").arg(field));
+        fail(QStringLiteral("The value of field '%1' does not fit an integer")
+                 .arg(columns_[static_cast<size_t>(field)].name));
     return static_cast<int>(v);
 }
 

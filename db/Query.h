@@ -83,6 +83,8 @@ public:
     bool isNull(int field, qsizetype row) const;
     QString asText(int field, qsizetype row) const;
     std::int64_t asInt64(int field, qsizetype row) const;
+    // A 32-bit integer; a value outside that range fails.
+    int asInt(int field, qsizetype row) const;
     double asDouble(int field, qsizetype row) const;
     Decimal asDecimal(int field, qsizetype row) const;
     QDateTime asDateTime(int field, qsizetype row) const;
@@ -90,7 +92,7 @@ public:
     // The same at the current record, by field name.
     bool isNull(const QString& field) const { return isNull(fieldIndex(field), current_); }
     QString asText(const QString& field) const { return asText(fieldIndex(field), current_); }
-    int asInt(const QString& field) const;
+    int asInt(const QString& field) const { return asInt(fieldIndex(field), current_); }
     double asDouble(const QString& field) const { return asDouble(fieldIndex(field), current_); }
     Decimal asDecimal(const QString& field) const { return asDecimal(fieldIndex(field), current_); }
     QDateTime asDateTime(const QString& field) const {

@@ -56,15 +56,9 @@ void writeAssetSheet(Spreadsheet& sheet, Query& report) {
                 if (!null)
                     sheet.writeText(row, column, report.asText(field, r));
                 break;
-            case CellKind::Integer: {
-                const std::int64_t v = report.asInt64(field, r);
-                if (v < INT32_MIN || v > INT32_MAX)
-                    throw std::runtime_error("The value of field '" +
-                                             columns[c].field.toStdString() +
-                                             "' does not fit an integer");
-                sheet.writeInteger(row, column, static_cast<std::int32_t>(v));
+            case CellKind::Integer:
+                sheet.writeInteger(row, column, report.asInt(field, r));
                 break;
-            }
             case CellKind::Number:
                 sheet.writeNumber(row, column, null ? 0.0 : report.asDouble(field, r));
                 break;

@@ -3,6 +3,7 @@
 #include "KuzApplication.h"
 #include "Unit1.h"
 #include "support/ErrorBoxCatcher.h"
+#include "support/MainWindowHelpers.h"
 #include "support/RawOdbc.h"
 #include "support/StandinServer.h"
 #include "support/TestFolders.h"
@@ -29,25 +30,8 @@ class BatchWindowTest : public QObject {
     std::unique_ptr<TAxFirm1> window;
     const std::string y = std::to_string(thisYear());
 
-    static void press(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
     QString db(const char* company) const {
         return QStringLiteral("KUZ_%1_%2").arg(QString::fromLatin1(company)).arg(thisYear());
-    }
-
-    void setMarks(const QStringList& checked) {
-        for (int i = 0; i < window->CheckListBox1->count(); ++i) {
-            QListWidgetItem* item = window->CheckListBox1->item(i);
-            item->setCheckState(checked.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
-        }
-    }
-
-    QStringList checkedItems() const {
-        QStringList out;
-        for (int i = 0; i < window->CheckListBox1->count(); ++i)
-            if (window->CheckListBox1->item(i)->checkState() == Qt::Checked)
-                out << window->CheckListBox1->item(i)->text();
-        return out;
     }
 
     // The batches the server received since a mark.
@@ -92,7 +76,7 @@ private slots:
     }
 
     void theScriptRunsOnceInEachCheckedDatabaseInListOrder() {
-        setMarks({db("ANKARA"), db("IZMIR")});
+        setMarks(*window, {db("ANKARA"), db("IZMIR")});
         window->memo().replace(QStringLiteral("UPDATE SABITLER SET SABITKONU = SABITKONU"));
         const size_t mark = server->batches().size();
         press(window->BitBtn1);
@@ -102,7 +86,7 @@ private slots:
             "KUZ_ANKARA_" + y + "\tUSE [KUZ_IZMIR_" + y + "]\\r\\n",
             "KUZ_IZMIR_" + y + "\tUPDATE SABITLER SET SABITKONU = SABITKONU\\r\\n"};
         QCOMPARE(batchesSince(mark), expected);
-        QCOMPARE(checkedItems(), QStringList());
+        QCOMPARE(checkedItems(*window), QStringList());
         QCOMPARE(window->statusText(), db("IZMIR"));
         QCOMPARE(window->ADOConnection1.currentDatabase(), db("IZMIR"));
         QVERIFY(window->findChild<QProgressBar*>(QStringLiteral("BatchProgress"))->isHidden());
@@ -111,26 +95,26 @@ private slots:
     void aFailingDatabaseKeepsItsMarkAndTheNextPressResumesThere() {
         // The script fails where DEMHAR is missing: in the database with a blank in its name.
         const QString odd = QStringLiteral("KUZ_AÇIK ŞİRKET_%1").arg(thisYear());
-        setMarks({db("ANKARA"), odd, db("KONYA")});
+        setMarks(*window, {db("ANKARA"), odd, db("KONYA")});
         window->memo().replace(QStringLiteral("SELECT COUNT(*) FROM DEMHAR"));
         ErrorBoxCatcher box;
         press(window->BitBtn1);
         QTRY_COMPARE(box.count, 1);
         QCOMPARE(box.text, QStringLiteral("Invalid object name 'DEMHAR'."));
-        QCOMPARE(checkedItems(), (QStringList{odd, db("KONYA")}));
+        QCOMPARE(checkedItems(*window), (QStringList{odd, db("KONYA")}));
         QCOMPARE(window->statusText(), db("ANKARA"));
         QCOMPARE(window->ADOConnection1.currentDatabase(), odd); // its USE succeeded
 
         window->memo().replace(QStringLiteral("SELECT 1"));
         const size_t mark = server->batches().size();
         press(window->BitBtn1);
-        QCOMPARE(checkedItems(), QStringList());
+        QCOMPARE(checkedItems(*window), QStringList());
         QVERIFY(batchesSince(mark).front().ends_with("\tUSE [KUZ_AÇIK ŞİRKET_" + y + "]\\r\\n"));
         QCOMPARE(window->statusText(), db("KONYA"));
     }
 
     void anEmptyMemoFailsAfterTheFirstUse() {
-        setMarks({db("BURSA"), db("KONYA")});
+        setMarks(*window, {db("BURSA"), db("KONYA")});
         window->memo().clear();
         ErrorBoxCatcher box;
         const size_t mark = server->batches().size();
@@ -138,7 +122,7 @@ private slots:
         QTRY_COMPARE(box.count, 1);
         QCOMPARE(box.text, QStringLiteral("ADOQuery1: Missing SQL property."));
         QCOMPARE(batchesSince(mark).size(), size_t(1));
-        QCOMPARE(checkedItems(), (QStringList{db("BURSA"), db("KONYA")}));
+        QCOMPARE(checkedItems(*window), (QStringList{db("BURSA"), db("KONYA")}));
     }
 
     void thePreparedStatementsReplaceTheMemo() {
@@ -157,7 +141,7 @@ private slots:
         QVERIFY(window->memo().text().endsWith(u"MUHHARBATIPI \r\n"_qs));
         // The voucher statement runs as written against the sample data.
         window->CheckListBox1->setCurrentRow(0);
-        setMarks({db("ANKARA")});
+        setMarks(*window, {db("ANKARA")});
         QTest::mouseClick(
             window->CheckListBox1->viewport(), Qt::LeftButton, {},
             window->CheckListBox1->visualItemRect(window->CheckListBox1->item(0)).center() +
@@ -169,7 +153,7 @@ private slots:
     }
 
     void clickingTheListSwitchesToEveryCheckedDatabaseAndListsTheTables() {
-        setMarks({db("ANKARA"), db("BURSA")});
+        setMarks(*window, {db("ANKARA"), db("BURSA")});
         const size_t mark = server->batches().size();
         QListWidget* list = window->CheckListBox1;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -221,7 +205,7 @@ private slots:
         RawStatement(c).run("CREATE DATABASE KUZ_GIDEN_" + y);
         press(window->Button2);
         RawStatement(c).run("DROP DATABASE KUZ_GIDEN_" + y);
-        setMarks({db("ANKARA"), u"KUZ_GIDEN_"_qs + QString::number(thisYear())});
+        setMarks(*window, {db("ANKARA"), u"KUZ_GIDEN_"_qs + QString::number(thisYear())});
         QListWidget* list = window->CheckListBox1;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0)).center() + QPoint(20, 0));

@@ -2,6 +2,7 @@
 #include "KuzApplication.h"
 #include "Unit1.h"
 #include "support/ErrorBoxCatcher.h"
+#include "support/MainWindowHelpers.h"
 #include "support/StandinServer.h"
 #include "support/TestFolders.h"
 
@@ -34,9 +35,6 @@ class ConnectTest : public QObject {
         }
         return names;
     }
-
-    // A click as the user makes it, through the event loop, whose catch shows the error box.
-    static void press(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
     void fillBoxes(const QString& password) {
         window->Edit1->setText(QString::fromStdString(server->address()));

@@ -5,6 +5,7 @@
 #include "KuzApplication.h"
 #include "Unit1.h"
 #include "support/ErrorBoxCatcher.h"
+#include "support/MainWindowHelpers.h"
 #include "support/StandinServer.h"
 #include "support/TestFolders.h"
 
@@ -31,25 +32,8 @@ class ReportsWindowTest : public QObject {
     std::unique_ptr<TAxFirm1> window;
     const QString y = QString::number(thisYear());
 
-    static void press(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
     QString db(const char* company) const {
         return u"KUZ_"_qs + QString::fromLatin1(company) + u'_' + y;
-    }
-
-    void setMarks(const QStringList& checked) {
-        for (int i = 0; i < window->CheckListBox1->count(); ++i) {
-            QListWidgetItem* item = window->CheckListBox1->item(i);
-            item->setCheckState(checked.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
-        }
-    }
-
-    QStringList checkedItems() const {
-        QStringList out;
-        for (int i = 0; i < window->CheckListBox1->count(); ++i)
-            if (window->CheckListBox1->item(i)->checkState() == Qt::Checked)
-                out << window->CheckListBox1->item(i)->text();
-        return out;
     }
 
     QStringList workbooks() const {
@@ -95,7 +79,7 @@ private slots:
         window->CheckBox2->setChecked(true);
         press(window->Button1);
         QCOMPARE(workbooks(), QStringList{db("ANKARA") + u"_Detay.xlsx"_qs});
-        QCOMPARE(checkedItems().size(), 4); // marks unchanged
+        QCOMPARE(checkedItems(*window).size(), 4); // marks unchanged
         QVERIFY(!window->Form3->isVisible());
         QCOMPARE(window->memo().text(), detailStatement(y));
         QVERIFY(window->ADOQuery11.recordCount() > 0);
@@ -108,7 +92,7 @@ private slots:
 
     void withNothingCheckedTheInteractiveUseReportsOnTheCurrentDatabase() {
         makeCurrent(db("BURSA"));
-        setMarks({});
+        setMarks(*window, {});
         const size_t sent = server->batches().size();
         press(window->Button9);
         QCOMPARE(server->batches().size(), sent + 1); // only the report statement
@@ -121,10 +105,10 @@ private slots:
     }
 
     void twoDatabasesGetTheStatementAndTheLastOneItsWorkbook() {
-        setMarks({db("IZMIR"), db("KONYA")});
+        setMarks(*window, {db("IZMIR"), db("KONYA")});
         const size_t mark = server->batches().size();
         press(window->Button1);
-        QCOMPARE(checkedItems(), QStringList());
+        QCOMPARE(checkedItems(*window), QStringList());
         QCOMPARE(window->ADOConnection1.currentDatabase(), db("KONYA"));
         QCOMPARE(workbooks(), QStringList{db("KONYA") + u"_Detay.xlsx"_qs});
         QCOMPARE(window->memo().text(), detailStatement(y));
@@ -140,7 +124,7 @@ private slots:
     }
 
     void theDetailCommandWithTheSummaryBoxMakesSummariesForEachDatabase() {
-        setMarks({db("IZMIR"), db("KONYA")});
+        setMarks(*window, {db("IZMIR"), db("KONYA")});
         window->CheckBox3->setChecked(true);
         press(window->Button1);
         QCOMPARE(workbooks(),
@@ -155,7 +139,7 @@ private slots:
 
     void aYearMatchingNothingGivesCaptionsOnlyAndAnEmptyGrid() {
         makeCurrent(db("ANKARA"));
-        setMarks({});
+        setMarks(*window, {});
         window->Edit10->setText(QStringLiteral("1900"));
         press(window->Button1);
         QVERIFY(window->Form3->isVisible());
@@ -176,14 +160,14 @@ private slots:
         window->CheckBox1->setChecked(true);
         window->Edit8->setText(QStringLiteral("KUZ_%"));
         press(window->Button2);
-        setMarks({db("ANKARA"), u"KUZ_MASTER"_qs, u"KUZ_MASTERV8"_qs});
+        setMarks(*window, {db("ANKARA"), u"KUZ_MASTER"_qs, u"KUZ_MASTERV8"_qs});
         window->CheckBox2->setChecked(true);
         ErrorBoxCatcher box;
         press(window->BitBtn1);
         QTRY_COMPARE(box.count, 1);
         QCOMPARE(box.text, QStringLiteral("Invalid object name 'DEMKART'."));
         QCOMPARE(workbooks(), QStringList{db("ANKARA") + u"_Detay.xlsx"_qs});
-        QCOMPARE(checkedItems(), (QStringList{u"KUZ_MASTER"_qs, u"KUZ_MASTERV8"_qs}));
+        QCOMPARE(checkedItems(*window), (QStringList{u"KUZ_MASTER"_qs, u"KUZ_MASTERV8"_qs}));
     }
 
     void theGridWindowHasTheReportsColumns() {

@@ -6,6 +6,7 @@
 #include "Unit1.h"
 #include "Unit2.h"
 #include "support/ErrorBoxCatcher.h"
+#include "support/MainWindowHelpers.h"
 #include "support/StandinServer.h"
 #include "support/TestFolders.h"
 
@@ -30,8 +31,6 @@ class WorkbenchWindowTest : public QObject {
     // What the fake dialogs are asked and answer.
     QStringList proposals;
     std::optional<QString> answer;
-
-    static void press(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
     void connectToStandin() {
         window->Edit1->setText(QString::fromStdString(server->address()));
