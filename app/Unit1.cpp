@@ -274,7 +274,7 @@ void TAxFirm1::buildSettingsPage() {
     QWidget* p = TabSheet3;
     Label5 = label(p, "Label5", QStringLiteral("ConnectionString"), 24, 8, 81, 13, windowFont());
     Edit4 = edit(p, "Edit4", 24, 24, 465, 21, windowFont(), false);
-    Edit4->setText(QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;"));
+    Edit4->setText(defaultConnectionPrefix);
     CheckBox1 =
         place(new QCheckBox(QStringLiteral("KUZ_MASTER  göster"), p), "CheckBox1", 32, 56, 201, 17);
 }

@@ -20,6 +20,10 @@ QString databaseListStatement(const QString& pattern, bool showMasters);
 // The database list query's declared fields: name (128 characters) and filename (260).
 std::vector<FieldDef> databaseListFields();
 
+// The start of the connection string the settings page holds at start.
+inline const QString defaultConnectionPrefix =
+    QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;");
+
 // The connection string the connect command assembles: the prefix, then the user, the password
 // and the server. User and password are quoted where they need it, so the driver receives
 // what was typed.

@@ -108,10 +108,10 @@ void Query::setSql(const QString& text) {
     sql_ = text;
 }
 
-QString Query::commandText() const {
-    if (sql_.isEmpty())
+QString batchText(const QString& sql) {
+    if (sql.isEmpty())
         return {};
-    QStringList lines = sql_.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    QStringList lines = sql.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     // A text ending in a line break has no empty line after it.
     if (lines.size() > 1 && lines.last().isEmpty())
         lines.removeLast();
@@ -256,6 +256,7 @@ void Query::run(bool wantRows) {
     OdbcHandle stmt(SQL_HANDLE_STMT, static_cast<SQLHANDLE>(connection_.nativeHandle()));
     SQLRETURN rc = SQLExecDirectW(stmt.get(), wide(text), SQL_NTS);
     bool found = false;
+    rowsAffected_ = -1;
     // Every result is looked at, so that an error of a later statement is not lost.
     while (rc != SQL_NO_DATA) {
         check(rc, stmt, "The statement failed");
@@ -265,6 +266,9 @@ void Query::run(bool wantRows) {
             found = true;
             break;
         }
+        SQLLEN changed = -1;
+        if (count == 0 && SQL_SUCCEEDED(SQLRowCount(stmt.get(), &changed)) && changed >= 0)
+            rowsAffected_ = std::max<std::int64_t>(rowsAffected_, 0) + changed;
         rc = SQLMoreResults(stmt.get());
     }
     if (!wantRows)

@@ -40,6 +40,9 @@ struct FieldDef {
     int scale = 0; // decimal places of a decimal
 };
 
+// A SQL text as a query sends it: its lines, each followed by CR LF; empty for an empty text.
+QString batchText(const QString& sql);
+
 // A query object on the connection, with the semantics the commands rely on: assigning a SQL
 // text closes it (also for the same text); the text reaches the server as one batch with every
 // line break CR LF and one CR LF at its end; open takes the first result that has columns and
@@ -52,7 +55,7 @@ public:
     void setSql(const QString& text);
     const QString& sql() const { return sql_; }
     // The batch as sent: the lines of the SQL text, each followed by CR LF.
-    QString commandText() const;
+    QString commandText() const { return batchText(sql_); }
 
     // With declared fields, open binds them by name and the query's fields are these, in this
     // order; columns of the result without a declared field are left out. Empty: the fields
@@ -61,6 +64,9 @@ public:
     const std::vector<FieldDef>& declaredFields() const { return declared_; }
 
     void execute();
+    // Rows the last execute or open changed, summed over the batch's statements that report a
+    // count (UPDATE, INSERT, DELETE, SELECT INTO...); -1 when none did.
+    std::int64_t rowsAffected() const { return rowsAffected_; }
     void open();
     void close();
     // Signals changed() whenever the query opens or closes.
@@ -132,6 +138,7 @@ private:
     std::vector<Column> columns_;
     qsizetype rows_ = 0;
     qsizetype current_ = 0;
+    std::int64_t rowsAffected_ = -1;
     QueryNotifier notifier_;
 };
 

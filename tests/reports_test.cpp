@@ -6,6 +6,7 @@
 #include "DbError.h"
 #include "Query.h"
 #include "support/RawOdbc.h"
+#include "support/RunProgram.h"
 #include "support/StandinServer.h"
 #include "support/TestFolders.h"
 
@@ -99,23 +100,12 @@ std::map<std::string, Int128> expected(int base, int period, bool son4Zero) {
     return sum;
 }
 
-std::string runCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
 // Cells of the first sheet, by "row,column": kind, value and number format.
 struct Cell {
     std::string kind, value, format;
 };
 std::map<std::string, Cell> readWorkbook(const std::filesystem::path& file, int* sheets = nullptr) {
-    const std::string out = runCommand(
+    const std::string out = commandOutput(
         "/usr/bin/python3 '" KUZ_TESTS_DIR "/support/read_xlsx.py' '" + file.string() + "'");
     std::map<std::string, Cell> cells;
     size_t at = 0;

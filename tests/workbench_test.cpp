@@ -133,7 +133,7 @@ public:
     };
     std::vector<Item> items;
     QString script = QStringLiteral("UPDATE T SET A = 1");
-    bool detail = false, summary = false;
+    bool detail = false, summary = false, withScript = true;
     QString failOn; // a command that throws
     QStringList calls;
     QString status = QStringLiteral("önce");
@@ -144,6 +144,7 @@ public:
     QString itemText(int i) const override { return items[static_cast<size_t>(i)].name; }
     bool isChecked(int i) const override { return items[static_cast<size_t>(i)].checked; }
     void uncheck(int i) override { items[static_cast<size_t>(i)].checked = false; }
+    bool hasScript() const override { return withScript; }
     QString scriptText() const override { return script; }
     void runCommand(const QString& text) override {
         calls << text;
@@ -180,28 +181,42 @@ public:
 
 TEST(BatchRun, TheBoxesDecideWhatEachDatabaseGets) {
     struct Case {
-        bool detail, summary;
+        bool detail, summary, withScript;
         QStringList calls;
     };
     const Case cases[] = {
         {false,
          false,
+         true,
          {u"progress 0/2 a"_qs, u"USE [a]"_qs, u"SCRIPT"_qs, u"progress 1/2 b"_qs, u"USE [b]"_qs,
           u"SCRIPT"_qs}},
         {true,
          false,
+         true,
          {u"progress 0/2 a"_qs, u"USE [a]"_qs, u"detail"_qs, u"progress 1/2 b"_qs, u"USE [b]"_qs,
           u"detail"_qs}},
         // The script runs as it stood in the first database; the next runs what the summary
         // report left in the memo.
         {false,
          true,
+         true,
          {u"progress 0/2 a"_qs, u"USE [a]"_qs, u"SCRIPT"_qs, u"summary"_qs, u"progress 1/2 b"_qs,
           u"USE [b]"_qs, u"SUMMARY STATEMENT"_qs, u"summary"_qs}},
         {true,
          true,
+         true,
          {u"progress 0/2 a"_qs, u"USE [a]"_qs, u"detail"_qs, u"summary"_qs, u"progress 1/2 b"_qs,
           u"USE [b]"_qs, u"detail"_qs, u"summary"_qs}},
+        // A run without a script (reports only) leaves the script step out.
+        {false,
+         true,
+         false,
+         {u"progress 0/2 a"_qs, u"USE [a]"_qs, u"summary"_qs, u"progress 1/2 b"_qs, u"USE [b]"_qs,
+          u"summary"_qs}},
+        {false,
+         false,
+         false,
+         {u"progress 0/2 a"_qs, u"USE [a]"_qs, u"progress 1/2 b"_qs, u"USE [b]"_qs}},
     };
     for (const Case& c : cases) {
         FakeBatchTarget t;
@@ -209,8 +224,9 @@ TEST(BatchRun, TheBoxesDecideWhatEachDatabaseGets) {
         t.script = u"SCRIPT"_qs;
         t.detail = c.detail;
         t.summary = c.summary;
+        t.withScript = c.withScript;
         runBatch(t);
-        EXPECT_EQ(t.calls, c.calls) << c.detail << c.summary;
+        EXPECT_EQ(t.calls, c.calls) << c.detail << c.summary << c.withScript;
         EXPECT_EQ(t.marks(), (QStringList{u"-"_qs, u"-"_qs, u"-"_qs}));
         EXPECT_EQ(t.status, u"b"_qs);
         EXPECT_FALSE(t.busy);

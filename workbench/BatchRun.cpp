@@ -8,6 +8,17 @@ QString useStatement(const QString& database) {
     return QStringLiteral("USE [") + name + u']';
 }
 
+std::vector<BatchStep> batchSteps(bool detailReport, bool summaryReport, bool withScript) {
+    std::vector<BatchStep> steps{BatchStep::Use};
+    if (detailReport)
+        steps.push_back(BatchStep::DetailReport);
+    else if (withScript)
+        steps.push_back(BatchStep::Script);
+    if (summaryReport)
+        steps.push_back(BatchStep::SummaryReport);
+    return steps;
+}
+
 void runBatch(BatchTarget& target) {
     target.setBusyCursor();
     int total = 0;
@@ -20,13 +31,14 @@ void runBatch(BatchTarget& target) {
             continue;
         const QString database = target.itemText(index);
         target.showProgress(done, total, database);
-        target.runCommand(useStatement(database));
-        if (target.detailBox())
-            target.detailReport();
-        else
-            target.runCommand(target.scriptText());
-        if (target.summaryBox())
-            target.summaryReport();
+        for (const BatchStep step : batchSteps(target.detailBox(), target.summaryBox(), target.hasScript())) {
+            switch (step) {
+            case BatchStep::Use: target.runCommand(useStatement(database)); break;
+            case BatchStep::Script: target.runCommand(target.scriptText()); break;
+            case BatchStep::DetailReport: target.detailReport(); break;
+            case BatchStep::SummaryReport: target.summaryReport(); break;
+            }
+        }
         target.setStatusText(target.currentDatabase());
         target.uncheck(index);
         ++done;

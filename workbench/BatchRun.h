@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 namespace kuz {
 
@@ -15,7 +16,9 @@ public:
     virtual bool isChecked(int index) const = 0;
     virtual void uncheck(int index) = 0;
 
-    // The script memo's whole text, read at the moment it is needed.
+    // The script memo's whole text, read at the moment it is needed. The window always has
+    // one; a run that only writes reports has none.
+    virtual bool hasScript() const { return true; }
     virtual QString scriptText() const = 0;
     // Runs a text as a command through the script query; failures throw.
     virtual void runCommand(const QString& text) = 0;
@@ -38,6 +41,12 @@ public:
 // "USE " and the database name in brackets, "]" doubled, so every existing name can be
 // switched to, blanks and all.
 QString useStatement(const QString& database);
+
+// What is done in each database of a batch, in this order: switch to it, then the detail report
+// in place of the script when its box is checked, then the summary report when its box is. The
+// window always has a script, its memo, even an empty one; a run without one leaves it out.
+enum class BatchStep { Use, Script, DetailReport, SummaryReport };
+std::vector<BatchStep> batchSteps(bool detailReport, bool summaryReport, bool withScript = true);
 
 // Runs the script (or the report commands the boxes choose) once in every checked database, in
 // list order. A database's mark is cleared only when all of its steps have completed; the
