@@ -259,16 +259,14 @@ private:
         showProgress();
     }
 
+    // "[3/40 done] KUZ_B_2026": how far the run is and the database last started.
     void showProgress() {
-        if (!streams_.progress || finished_ >= results_.size())
+        if (!streams_.progress || finished_ >= results_.size() || next_ == 0)
             return;
-        const size_t running = next_ - finished_;
-        write(streams_.err, QStringLiteral("\r\x1b[K[%1/%2] %3 running, next: %4")
+        write(streams_.err, QStringLiteral("\r\x1b[K[%1/%2 done] %3")
                                 .arg(finished_)
                                 .arg(results_.size())
-                                .arg(running)
-                                .arg(next_ < results_.size() ? results_[next_].database
-                                                             : QStringLiteral("none")));
+                                .arg(results_[next_ - 1].database));
         std::fflush(streams_.err);
     }
 
